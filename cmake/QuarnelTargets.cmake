@@ -1,0 +1,36 @@
+# Helpers that keep the per-module CMakeLists short and alike.
+
+# quarnel_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [SERIAL])
+# A GoogleTest program whose tests CTest runs one by one. SERIAL marks tests that bind
+# fixed ports or measure time, so CTest never runs two of them at once.
+function(quarnel_test name)
+  if(NOT QUARNEL_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set(props TIMEOUT ${T_TIMEOUT})
+  if(T_SERIAL)
+    list(APPEND props RESOURCE_LOCK quarnel_serial)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# quarnel_bench(<name> SOURCES <files...> LIBS <targets...>)
+function(quarnel_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS})
+endfunction()
+
+# quarnel_fuzz(<name> SOURCES <files...> LIBS <targets...>)
+function(quarnel_fuzz name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()
