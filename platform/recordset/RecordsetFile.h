@@ -1,0 +1,28 @@
+// Loading and saving a RecordTable as a file in the Advanced Data TableGram format: the
+// seam between the recordset and its file format (platform/recordset/adtg/).
+#pragma once
+
+#include "platform/recordset/RecordTable.h"
+
+#include <filesystem>
+
+namespace quarnel {
+
+// How rows are saved. A table filled with AddNew and never committed holds its rows as
+// pending inserts, and that is how the recordset library writes them; kCommitted writes
+// them as committed rows instead.
+enum class SavedRows { kPendingInserts, kCommitted };
+
+// Reads the table saved at `path`, as the recordset library shows it on reopening:
+// rows pending deletion left out, pending updates with their new values. Raises the
+// opening-file error when the file cannot be opened and the reading error, naming the
+// byte offset and what was expected there, when it is not a saved table.
+RecordTable LoadTableFile(const std::filesystem::path& path, const char* source);
+
+// Writes `table` to `path`: to a new file beside it first, then renamed over it, so that
+// a failure leaves whatever was at `path` untouched. Raises the writing error naming the
+// path and the cause, or a data-overflow error for a value the format cannot hold.
+void SaveTableFile(const RecordTable& table, const std::filesystem::path& path, SavedRows rows,
+                   const char* source);
+
+}  // namespace quarnel
