@@ -1,0 +1,313 @@
+#include "platform/loop/EventLoop.h"
+#include "platform/window/MessageWindow.h"
+#include "platform/window/WindowTable.h"
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace quarnel::platform {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kPatience{2000};  // upper bound for things that should be quick
+
+// A pipe whose ends close with the test.
+struct Pipe {
+  int read_end = -1;
+  int write_end = -1;
+  Pipe() {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    read_end = fds[0];
+    write_end = fds[1];
+  }
+  ~Pipe() {
+    CloseWriter();
+    if (read_end >= 0) ::close(read_end);
+  }
+  void Write() { ASSERT_EQ(::write(write_end, "x", 1), 1); }
+  void CloseWriter() {
+    if (write_end >= 0) ::close(write_end);
+    write_end = -1;
+  }
+};
+
+// --- Posted messages
+
+TEST(EventLoopTest, PostedMessagesRunInOrderAndRepostsWaitForTheNextRound) {
+  EventLoop loop;
+  std::vector<std::string> log;
+  loop.Post([&] {
+    log.push_back("a");
+    loop.Post([&] { log.push_back("c"); });
+  });
+  loop.Post([&] { log.push_back("b"); });
+  loop.RunOnce(loop.Now());
+  EXPECT_EQ(log, (std::vector<std::string>{"a", "b"}));
+  loop.RunOnce(loop.Now());
+  EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST(EventLoopTest, MessagesFromOtherThreadsArriveInOrderOnTheLoopThread) {
+  EventLoop loop;
+  std::vector<int> received;
+  std::thread::id loop_thread = std::this_thread::get_id();
+  bool right_thread = true;
+  std::thread worker([poster = loop.ThreadPoster(), &received, &right_thread, loop_thread] {
+    for (int i = 0; i < 100; ++i) {
+      poster->Post([i, &received, &right_thread, loop_thread] {
+        right_thread = right_thread && std::this_thread::get_id() == loop_thread;
+        received.push_back(i);
+      });
+    }
+  });
+  worker.join();
+  EXPECT_TRUE(loop.RunUntil([&] { return received.size() == 100; }, kPatience));
+  EXPECT_TRUE(right_thread);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(received[i], i);
+}
+
+TEST(EventLoopTest, PosterOutlivingTheLoopDropsMessages) {
+  std::shared_ptr<LoopPoster> poster;
+  {
+    EventLoop loop;
+    poster = loop.ThreadPoster();
+  }
+  bool ran = false;
+  poster->Post([&] { ran = true; });
+  EXPECT_FALSE(ran);
+}
+
+TEST(EventLoopTest, QuitFromAHandlerEndsRunAndNestedRunsPumpMessages) {
+  EventLoop loop;
+  std::vector<std::string> log;
+  loop.Post([&] {
+    log.push_back("outer");
+    loop.Post([&] { log.push_back("pumped"); });
+    // A handler that pumps messages, as a modal wait would.
+    loop.RunUntil([&] { return log.size() >= 3; }, kPatience);
+    log.push_back("back");
+    loop.Quit();
+  });
+  loop.Post([&] { log.push_back("second"); });
+  loop.Run();
+  EXPECT_EQ(log, (std::vector<std::string>{"outer", "second", "pumped", "back"}));
+  // Quit is spent once the outermost run returns.
+  EXPECT_FALSE(loop.QuitRequested());
+  EXPECT_FALSE(loop.RunFor(milliseconds(1)));
+}
+
+// --- Timers
+
+TEST(EventLoopTest, OneShotTimersFireInDeadlineOrderNotBefore) {
+  EventLoop loop;
+  std::vector<int> order;
+  TimePoint start = loop.Now();
+  TimePoint fired_at{};
+  loop.RunAfter(milliseconds(30), [&] { order.push_back(30); });
+  loop.RunAfter(milliseconds(10), [&] {
+    order.push_back(10);
+    fired_at = loop.Now();
+  });
+  loop.RunAt(start, [&] { order.push_back(0); });
+  EXPECT_TRUE(loop.RunUntil([&] { return order.size() == 3; }, kPatience));
+  EXPECT_EQ(order, (std::vector<int>{0, 10, 30}));
+  EXPECT_GE(fired_at - start, milliseconds(10));
+}
+
+TEST(EventLoopTest, TimersCancelledFromHandlersDoNotFire) {
+  EventLoop loop;
+  int self_ticks = 0;
+  bool other_fired = false;
+  TimerId self = 0;
+  TimerId other = loop.RunAfter(milliseconds(5), [&] { other_fired = true; });
+  self = loop.RunEvery(milliseconds(1), [&] {
+    ++self_ticks;
+    EXPECT_TRUE(loop.CancelTimer(self));
+    loop.CancelTimer(other);
+  });
+  loop.RunFor(milliseconds(20));
+  EXPECT_EQ(self_ticks, 1);
+  EXPECT_FALSE(other_fired);
+  EXPECT_FALSE(loop.CancelTimer(self));
+}
+
+TEST(EventLoopTest, StaleTimerIdDoesNotCancelANewTimer) {
+  EventLoop loop;
+  bool second_fired = false;
+  TimerId first = loop.RunAfter(Duration::zero(), [] {});
+  loop.RunOnce(loop.Now() + milliseconds(1));
+  TimerId second = loop.RunAfter(milliseconds(1), [&] { second_fired = true; });
+  EXPECT_FALSE(loop.CancelTimer(first));
+  EXPECT_TRUE(loop.RunUntil([&] { return second_fired; }, kPatience));
+  EXPECT_NE(first, second);
+}
+
+TEST(EventLoopTest, PeriodicTimerFollowsItsGrid) {
+  EventLoop loop;
+  std::vector<TimePoint> ticks;
+  TimePoint first = loop.Now() + milliseconds(5);
+  loop.RunEveryFrom(first, milliseconds(5), [&] { ticks.push_back(loop.Now()); });
+  EXPECT_TRUE(loop.RunUntil([&] { return ticks.size() == 6; }, kPatience));
+  for (size_t n = 0; n < ticks.size(); ++n) {
+    EXPECT_GE(ticks[n], first + milliseconds(5) * static_cast<int>(n)) << "tick " << n;
+  }
+}
+
+TEST(EventLoopTest, SlowHandlerMakesPeriodicTimerSkipNotBurst) {
+  EventLoop loop;
+  int ticks = 0;
+  TimerId id = loop.RunEvery(milliseconds(2), [&] {
+    if (++ticks == 1) std::this_thread::sleep_for(milliseconds(9));  // misses 4 slots
+  });
+  EXPECT_TRUE(loop.RunUntil([&] { return ticks == 2; }, kPatience));
+  EXPECT_GE(loop.MissedTicks(id), 3u);
+}
+
+// --- Descriptors
+
+TEST(EventLoopTest, ReadableDescriptorRunsItsHandler) {
+  EventLoop loop;
+  Pipe pipe;
+  int calls = 0;
+  WatchId id = loop.Watch(pipe.read_end, kReadable, [&](uint32_t ready) {
+    EXPECT_TRUE(ready & kReadable);
+    char c;
+    EXPECT_EQ(::read(pipe.read_end, &c, 1), 1);
+    ++calls;
+  });
+  pipe.Write();
+  EXPECT_TRUE(loop.RunUntil([&] { return calls == 1; }, kPatience));
+  loop.RunFor(milliseconds(5));
+  EXPECT_EQ(calls, 1);  // nothing left to read: no further calls
+  loop.Unwatch(id);
+}
+
+TEST(EventLoopTest, HandlerRemovingAnotherWatchStopsItsPendingReport) {
+  EventLoop loop;
+  Pipe a, b;
+  int calls = 0;
+  WatchId watch_a = 0, watch_b = 0;
+  watch_a = loop.Watch(a.read_end, kReadable, [&](uint32_t) {
+    ++calls;
+    loop.Unwatch(watch_b);
+  });
+  watch_b = loop.Watch(b.read_end, kReadable, [&](uint32_t) {
+    ++calls;
+    loop.Unwatch(watch_a);
+  });
+  a.Write();
+  b.Write();
+  // Both are ready in the same round; whichever runs first removes the other.
+  loop.RunOnce(loop.Now() + milliseconds(100));
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(EventLoopTest, HandlerRemovingItselfIsNotCalledAgain) {
+  EventLoop loop;
+  Pipe pipe;
+  int calls = 0;
+  WatchId id = 0;
+  id = loop.Watch(pipe.read_end, kReadable, [&, big = std::string(200, 'z')](uint32_t) {
+    ++calls;
+    loop.Unwatch(id);
+    EXPECT_EQ(big.size(), 200u);  // the handler's captures outlive its removal
+  });
+  pipe.Write();
+  loop.RunFor(milliseconds(10));
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(EventLoopTest, NoInterestMeansNoReportsEvenOnHangUp) {
+  EventLoop loop;
+  Pipe pipe;
+  int calls = 0;
+  uint32_t seen = 0;
+  WatchId id = loop.Watch(pipe.read_end, kReadable, [&](uint32_t ready) {
+    ++calls;
+    seen |= ready;
+    loop.SetInterest(id, 0);
+  });
+  pipe.CloseWriter();  // hang-up stays reported while watched
+  loop.RunFor(milliseconds(20));
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(seen & kHangUp);
+  loop.SetInterest(id, kReadable);
+  loop.RunOnce(loop.Now() + milliseconds(100));
+  EXPECT_EQ(calls, 2);
+}
+
+// --- Signals
+
+TEST(EventLoopTest, QuitSignalsBecomeMessages) {
+  EventLoop loop;
+  std::vector<int> received;
+  loop.SetQuitSignalHandler([&](int signal) {
+    received.push_back(signal);
+    loop.Quit();
+  });
+  ASSERT_EQ(::raise(SIGTERM), 0);  // blocked on this thread: waits in the descriptor
+  EXPECT_TRUE(received.empty());
+  EXPECT_TRUE(loop.RunFor(kPatience));
+  EXPECT_EQ(received, (std::vector<int>{SIGTERM}));
+  loop.SetQuitSignalHandler(nullptr);
+}
+
+// --- Message windows
+
+class RecordingWindow : public MessageWindow {
+ public:
+  using MessageWindow::MessageWindow;
+  void WindowProc(const WindowMessage& message) override { received.push_back(message.message); }
+  std::vector<uint32_t> received;
+};
+
+WindowMessage Message(uint32_t id) {
+  WindowMessage message;
+  message.message = id;
+  return message;
+}
+
+TEST(EventLoopTest, WindowMessagesReachLiveWindowsOnly) {
+  EventLoop loop;
+  RecordingWindow keeper(loop);
+  auto gone = std::make_unique<RecordingWindow>(loop);
+  WindowHandle gone_handle = gone->Handle();
+  auto guard = std::make_shared<int>(0);
+
+  WindowMessage guarded = Message(1);
+  guarded.guard = guard;
+  guarded.guarded = true;
+  loop.Windows().Post(keeper.Handle(), Message(7));
+  loop.Windows().Post(keeper.Handle(), guarded);
+  loop.Windows().Post(gone_handle, Message(8));
+  loop.Windows().Post(keeper.Handle(), Message(9));
+  gone.reset();
+  guard.reset();
+  loop.RunOnce(loop.Now());
+  EXPECT_EQ(keeper.received, (std::vector<uint32_t>{7, 9}));
+  EXPECT_EQ(loop.Windows().Find(gone_handle), nullptr);
+
+  // A new window never gets an old handle.
+  RecordingWindow fresh(loop);
+  EXPECT_GT(fresh.Handle(), gone_handle);
+}
+
+TEST(EventLoopTest, WindowsAreFoundByTitle) {
+  EventLoop loop;
+  RecordingWindow a(loop), b(loop);
+  a.SetTitle(std::to_string(a.Handle()));
+  b.SetTitle("listener");
+  EXPECT_EQ(loop.Windows().FindByTitle(std::to_string(a.Handle())), &a);
+  EXPECT_EQ(loop.Windows().FindByTitle("listener"), &b);
+  EXPECT_EQ(loop.Windows().FindByTitle("nobody"), nullptr);
+}
+
+}  // namespace
+}  // namespace quarnel::platform

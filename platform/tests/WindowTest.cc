@@ -1,0 +1,121 @@
+#include "platform/window/Window.h"
+
+#include <sstream>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+namespace quarnel::platform {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kPatience{2000};
+
+TEST(WindowTest, CaptionAndVisibleLabelsAreWrittenWhenSetOrChanged) {
+  EventLoop loop;
+  std::ostringstream console;
+  Window window(loop, "frmMain", console);
+  window.SetCaption("Quarnel Diagnostics Web Server");
+  window.SetCaption("Quarnel Diagnostics Web Server");  // unchanged: not repeated
+  Label& url = window.AddLabel("lblURL", "Starting... Please Wait");
+  Label& started = window.AddLabel("lblStarted1", "running", /*visible=*/false);
+  Label& ports = window.AddLabel("lblFirewallPorts", "");
+  url.SetCaption("Starting... Please Wait");  // unchanged
+  ports.SetCaption("Firewall Ports:\r\nTCP 80\r\n");
+  started.SetVisible(true);
+  url.SetCaption("http://127.0.0.1/");
+  started.SetVisible(false);
+  started.SetCaption("hidden change");  // not shown while hidden
+
+  EXPECT_EQ(console.str(),
+            "== Quarnel Diagnostics Web Server ==\n"
+            "Starting... Please Wait\n"
+            "Firewall Ports:\nTCP 80\n\n"
+            "running\n"
+            "http://127.0.0.1/\n");
+  EXPECT_EQ(window.GetLabel("lblStarted1").Caption(), "hidden change");
+}
+
+TEST(WindowTest, PressedButtonRunsItsHandler) {
+  EventLoop loop;
+  std::ostringstream console;
+  Window window(loop, "frmMain", console);
+  int clicks = 0;
+  window.AddButton("cmdShutdown", "Shutdown DMX Server").OnClick([&] { ++clicks; });
+  window.Press("cmdShutdown");
+  EXPECT_EQ(clicks, 1);
+  EXPECT_THROW(window.Press("cmdMissing"), std::out_of_range);
+}
+
+TEST(WindowTest, UnloadAsksFirstThenRunsHandlerAndQuitsTheLoop) {
+  EventLoop loop;
+  std::ostringstream console;
+  Window window(loop, "frmMain", console);
+  std::vector<std::string> log;
+  bool refuse = true;
+  window.OnQueryUnload([&](bool& cancel) {
+    log.push_back("query");
+    cancel = refuse;
+    // Closing again from inside the close is ignored, not recursive.
+    EXPECT_FALSE(window.Unload());
+  });
+  window.OnUnload([&] { log.push_back("unload"); });
+  window.Load();
+  EXPECT_FALSE(window.Unload());
+  EXPECT_FALSE(window.Unloaded());
+  refuse = false;
+  loop.Post([&] { window.Unload(); });
+  EXPECT_TRUE(loop.RunFor(kPatience));  // the unload quit the loop
+  EXPECT_TRUE(window.Unloaded());
+  EXPECT_EQ(log, (std::vector<std::string>{"query", "query", "unload"}));
+  EXPECT_TRUE(window.Unload());  // already gone
+}
+
+TEST(WindowTest, TimersRunOnlyWhileLoadedAndEnabled) {
+  EventLoop loop;
+  std::ostringstream console;
+  Window window(loop, "frmMain", console);
+  // tmrGo style: enabled at load, disables itself so it fires once.
+  Timer& go = window.AddTimer("tmrGo", 5, true);
+  int go_ticks = 0;
+  go.OnTimer([&] {
+    go.SetEnabled(false);
+    ++go_ticks;
+  });
+  Timer& off = window.AddTimer("tmrOff", 1, false);
+  int off_ticks = 0;
+  off.OnTimer([&] { ++off_ticks; });
+  int repeat_ticks = 0;
+  window.AddTimer("tmrRepeat", 2, true).OnTimer([&] { ++repeat_ticks; });
+
+  loop.RunFor(milliseconds(15));
+  EXPECT_EQ(go_ticks, 0) << "timers wait for the window to load";
+  window.Load();
+  EXPECT_TRUE(loop.RunUntil([&] { return go_ticks == 1 && repeat_ticks >= 3; }, kPatience));
+  loop.RunFor(milliseconds(15));
+  EXPECT_EQ(go_ticks, 1);
+  EXPECT_EQ(off_ticks, 0);
+  window.Unload();
+  int after_unload = repeat_ticks;
+  loop.RunFor(milliseconds(10));
+  EXPECT_EQ(repeat_ticks, after_unload);
+}
+
+TEST(WindowTest, QuitSignalClosesTheWindowThroughTheLoop) {
+  EventLoop loop;
+  std::ostringstream console;
+  Window window(loop, "frmMain", console);
+  bool asked = false;
+  window.OnQueryUnload([&](bool&) { asked = true; });
+  window.Load();
+  ASSERT_EQ(::raise(SIGINT), 0);
+  EXPECT_FALSE(asked);  // only when the loop runs
+  EXPECT_TRUE(loop.RunFor(kPatience));
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(window.Unloaded());
+}
+
+}  // namespace
+}  // namespace quarnel::platform

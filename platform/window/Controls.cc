@@ -1,0 +1,84 @@
+#include "platform/window/Controls.h"
+
+#include "platform/window/Window.h"
+
+#include <chrono>
+
+namespace quarnel::platform {
+
+// --- Label
+
+Label::Label(Window& window, std::string name, std::string caption, bool visible)
+    : window_(window), name_(std::move(name)), caption_(std::move(caption)), visible_(visible) {
+  Show();
+}
+
+void Label::SetCaption(std::string caption) {
+  if (caption == caption_) return;
+  caption_ = std::move(caption);
+  Show();
+}
+
+void Label::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  Show();
+}
+
+void Label::Show() const {
+  if (visible_ && !caption_.empty()) window_.WriteLine(caption_);
+}
+
+// --- Button
+
+void Button::Click() {
+  // A copy: the handler may replace itself or remove the window's controls.
+  auto handler = click_;
+  if (handler) handler();
+}
+
+// --- Timer
+
+Timer::Timer(Window& window, std::string name, int32_t interval_ms, bool enabled)
+    : window_(window), name_(std::move(name)), interval_ms_(interval_ms), enabled_(enabled) {
+  Update();
+}
+
+Timer::~Timer() {
+  if (running_ != 0) window_.Loop().CancelTimer(running_);
+}
+
+void Timer::SetInterval(int32_t interval_ms) {
+  interval_ms_ = interval_ms;
+  if (running_ != 0) {
+    missed_before_ += window_.Loop().MissedTicks(running_);
+    window_.Loop().CancelTimer(running_);
+    running_ = 0;
+  }
+  Update();
+}
+
+void Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Update();
+}
+
+uint64_t Timer::MissedTicks() const {
+  return missed_before_ + (running_ != 0 ? window_.Loop().MissedTicks(running_) : 0);
+}
+
+void Timer::Update() {
+  bool run = enabled_ && interval_ms_ > 0 && window_.Loaded() && !window_.Unloaded();
+  if (run && running_ == 0) {
+    running_ = window_.Loop().RunEvery(std::chrono::milliseconds(interval_ms_), [this] {
+      auto handler = handler_;
+      if (handler) handler();
+    });
+  } else if (!run && running_ != 0) {
+    missed_before_ += window_.Loop().MissedTicks(running_);
+    window_.Loop().CancelTimer(running_);
+    running_ = 0;
+  }
+}
+
+}  // namespace quarnel::platform
