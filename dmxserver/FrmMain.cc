@@ -1,0 +1,159 @@
+#include "dmxserver/FrmMain.h"
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+namespace quarnel::dmx {
+
+namespace {
+
+// The folder of the running program, where its data files lie.
+std::filesystem::path ProgramFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+}  // namespace
+
+FrmMain::FrmMain(platform::EventLoop& loop, ftdi::D2xx& d2xx, std::string command_line,
+                 std::ostream& console)
+    : loop_(loop),
+      d2xx_(d2xx),
+      window_(loop, "frmMain", console),
+      command_line_(std::move(command_line)),
+      dmx_(d2xx) {
+  window_.SetCaption("Quarnel DMX Hack");
+  window_.AddButton("cmdShutdown", "Shutdown DMX Server").OnClick([this] { cmdShutdown_Click(); });
+  window_.AddTimer("tmrGoDMX", kStartDelayMs, true).OnTimer([this] { tmrGoDMX_Timer(); });
+  // Never enabled: the frame clock calls the frame tick directly.
+  window_.AddTimer("tmrDMXFrame", 30, false).OnTimer([this] { tmrDMXFrame_Timer(); });
+  window_.OnQueryUnload([this](bool& cancel) { Form_QueryUnload(cancel); });
+}
+
+FrmMain::~FrmMain() {
+  // Sockets and the clock go before the window they report to.
+  Server_.reset();
+  DiagsServer_.reset();
+  oTmr_.reset();
+}
+
+void FrmMain::tmrGoDMX_Timer() {
+  window_.GetTimer("tmrGoDMX").SetEnabled(false);
+  StartServers();
+}
+
+void FrmMain::StartServers() {
+  // 1. The program's own folder becomes the current directory.
+  std::error_code ec;
+  if (const std::filesystem::path folder = ProgramFolder(); !folder.empty()) {
+    std::filesystem::current_path(folder, ec);
+  }
+
+  // 2. The frame clock, not running yet.
+  oTmr_ = std::make_unique<FrameClock>(loop_);
+  oTmr_->OnTimer([this](const std::string& key) { oTmr_Timer(key); });
+  oTmr_->Add(kFrameTimerKey, kFramePeriodMs);
+
+  // 3 and 4. The data server; a copy of the program that already runs holds its port.
+  Server_ = std::make_unique<net::UniSock>(loop_);
+  Server_->SetProtocol(net::UniSock::kUdp);
+  Server_->SetLocalPort(kDataPort);
+  Server_->OnDataArrival([this](int32_t bytes_total) { Server_DataArrival(bytes_total); });
+  if (!Server_->Bind()) {
+    Server_.reset();
+    window_.Unload();
+    return;
+  }
+
+  // 5. The diagnostics server; without it the program runs on.
+  DiagsServer_ = std::make_unique<net::UniSock>(loop_);
+  DiagsServer_->SetProtocol(net::UniSock::kUdp);
+  DiagsServer_->SetLocalPort(kDiagnosticsPort);
+  DiagsServer_->OnDataArrival(
+      [this](int32_t bytes_total) { DiagsServer_DataArrival(bytes_total); });
+  if (!DiagsServer_->Bind()) DiagsServer_.reset();
+
+  // 6. The interface named on the command line, else the first one.
+  dmx_.FindDevice(command_line_);
+  dmx_.OpenDevice();
+
+  // 7. From now on a frame goes out every 26 ms.
+  oTmr_->SetEnabled(kFrameTimerKey, true);
+  SayWhatRuns();
+}
+
+void FrmMain::SayWhatRuns() {
+  std::string line =
+      "Listening on " + Server_->LocalIP() + ": UDP " + std::to_string(kDataPort) + " for frames";
+  line += DiagsServer_
+              ? ", UDP " + std::to_string(kDiagnosticsPort) + " for channel tests"
+              : " (UDP " + std::to_string(kDiagnosticsPort) + " is in use: no channel tests)";
+  window_.WriteLine(line);
+  if (dmx_.DeviceOpen()) {
+    std::array<char, 256> serial{};
+    d2xx_.FT_ListDevices(static_cast<uint32_t>(dmx_.DeviceIndex()), serial,
+                         ftdi::kFtListByIndex | ftdi::kFtOpenBySerialNumber);
+    window_.WriteLine("Sending DMX every 26 ms to the Open DMX USB interface " +
+                      OpenDMX::CleanText(serial));
+  } else {
+    window_.WriteLine("No Open DMX USB interface is open: frames are received but not sent");
+  }
+}
+
+void FrmMain::Server_DataArrival(int32_t bytes_total) {
+  switch (ClassifyDataDatagram(bytes_total)) {
+    case DataDatagram::kShutdown:
+      ShutDown();
+      return;
+    case DataDatagram::kFrame: {
+      net::Data data;
+      // A datagram longer than a frame does not fit the read and is refused by the socket.
+      if (!Server_->GetData(data, net::VarType::kByteArray, FrameState::kFrameDatagramSize)) return;
+      state_.TakeFrame(data.AsBytes(), std::chrono::steady_clock::now());
+      return;
+    }
+    case DataDatagram::kIgnored:
+      return;
+  }
+}
+
+void FrmMain::DiagsServer_DataArrival(int32_t bytes_total) {
+  if (!IsTestDatagram(bytes_total)) return;
+  net::Data data;
+  if (!DiagsServer_->GetData(data, net::VarType::kByteArray, FrameState::kTestDatagramSize)) return;
+  state_.TakeTest(data.AsBytes());
+}
+
+void FrmMain::oTmr_Timer(const std::string& key) {
+  if (key == kFrameTimerKey) tmrDMXFrame_Timer();
+}
+
+void FrmMain::tmrDMXFrame_Timer() {
+  if (ShuttingDown_) window_.GetTimer("tmrDMXFrame").SetEnabled(false);
+  const Frame frame = state_.OutputFrame();
+  dmx_.SetFrame(frame);
+  dmx_.SendFrame();
+  state_.BlackoutCheck(std::chrono::steady_clock::now());
+}
+
+void FrmMain::cmdShutdown_Click() { ShutDown(); }
+
+void FrmMain::Form_QueryUnload(bool&) {
+  if (!ShuttingDown_) ShutDown();
+}
+
+void FrmMain::ShutDown() {
+  if (ShuttingDown_) return;
+  ShuttingDown_ = true;
+  dmx_.CloseDevice();
+  Server_.reset();
+  DiagsServer_.reset();
+  if (oTmr_) oTmr_->SetEnabled(kFrameTimerKey, false);
+  window_.Unload();
+}
+
+}  // namespace quarnel::dmx
