@@ -8,6 +8,7 @@
 #include "platform/ftdi/BackendFactory.h"
 #include "platform/ftdi/LineClock.h"
 #include "platform/loop/EventLoop.h"
+#include "platform/process/Priority.h"
 
 #include <iostream>
 #include <string>
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     command_line += argv[i];
   }
 
+  // Frames must keep their 26 ms clock even when the machine is busy.
+  quarnel::platform::RaiseClockThreadPriority();
   quarnel::platform::EventLoop loop;
   quarnel::ftdi::SystemLineClock clock;
   std::unique_ptr<quarnel::ftdi::D2xx> d2xx = quarnel::ftdi::MakeD2xx(

@@ -1,0 +1,17 @@
+// Scheduling for a thread that must keep a clock (the DMX frame clock): asks the system
+// to run it before ordinary work, so that compiling, browsing or a busy disk on the same
+// machine do not delay its frames.
+//
+// On Linux: a low real-time priority (round robin, priority 10) where the user may have
+// one, else the highest "nice" level allowed. A server whose handlers never spin is safe
+// at such a priority; the kernel still keeps a share of every second for other work.
+#pragma once
+
+#include <string>
+
+namespace quarnel::platform {
+
+// Raises the calling thread's priority as far as allowed; returns what it got, in words.
+std::string RaiseClockThreadPriority();
+
+}  // namespace quarnel::platform
