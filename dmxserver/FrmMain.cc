@@ -1,5 +1,7 @@
 #include "dmxserver/FrmMain.h"
 
+#include "platform/process/ProgramFolder.h"
+
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -7,17 +9,6 @@
 #include <system_error>
 
 namespace quarnel::dmx {
-
-namespace {
-
-// The folder of the running program, where its data files lie.
-std::filesystem::path ProgramFolder() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::path() : exe.parent_path();
-}
-
-}  // namespace
 
 FrmMain::FrmMain(platform::EventLoop& loop, ftdi::D2xx& d2xx, std::string command_line,
                  std::ostream& console)
@@ -49,7 +40,7 @@ void FrmMain::tmrGoDMX_Timer() {
 void FrmMain::StartServers() {
   // 1. The program's own folder becomes the current directory.
   std::error_code ec;
-  if (const std::filesystem::path folder = ProgramFolder(); !folder.empty()) {
+  if (const std::filesystem::path folder = platform::ProgramFolder(); !folder.empty()) {
     std::filesystem::current_path(folder, ec);
   }
 
