@@ -1,0 +1,181 @@
+#include "dataapi/Channels.h"
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace quarnel::dataapi {
+namespace {
+
+// Names in list order, and a check that Find agrees with every position.
+std::vector<std::u16string> NamesOf(const Channels& c) {
+  std::vector<std::u16string> names;
+  for (int32_t i = 0; i <= c.GetBounds(); ++i) {
+    names.push_back(c.Name(i));
+    EXPECT_EQ(c.Find(c.Network(i), c.Device(i), c.Channel(i)), i) << "entry " << i;
+  }
+  return names;
+}
+
+// A list A, B, C, D at addresses 1,1,1 .. 1,1,4 (the reserved channel removed).
+Ref<Channels> Abcd() {
+  Ref<Channels> c = Channels::Create();
+  c->Remove(0);
+  const char16_t* names[] = {u"A", u"B", u"C", u"D"};
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(c->Add(1, 1, i + 1, names[i], i), i);
+  return c;
+}
+
+TEST(ChannelsTest, NewListHoldsTheReservedChannel) {
+  Ref<Channels> c = Channels::Create();
+  EXPECT_EQ(c->GetBounds(), 0);
+  EXPECT_EQ(c->Name(0), u"[Reserved Channel]");
+  EXPECT_EQ(c->Find(0, 0, 0), 0);
+  EXPECT_EQ(c->DeviceType(0), 0);
+  EXPECT_EQ(c->Setting(0, 255), 0);
+  c->Remove(0);
+  EXPECT_EQ(c->GetBounds(), -1);
+  EXPECT_EQ(c->Find(0, 0, 0), -1);
+}
+
+TEST(ChannelsTest, AddRefusesTakenAddressesNamesAndBadPositions) {
+  Ref<Channels> c = Channels::Create();
+  EXPECT_EQ(c->Add(0, 1, 1, u"One", 1), 1);
+  EXPECT_EQ(c->Add(0, 1, 2, u"Two", 1000), 2);  // past the end appends
+  EXPECT_EQ(c->Add(0, 1, 1, u"Other", 0), -1);  // address taken
+  EXPECT_EQ(c->Add(0, 1, 3, u"One", 0), -1);    // name taken
+  EXPECT_EQ(c->Add(0, 1, 3, u"Three", -1), -1);
+  // A key longer than the 24-character key column would break the lookup order.
+  EXPECT_EQ(c->Add(-2147483647, -2147483647, 1, u"Wide", 0), -1);
+  EXPECT_EQ(NamesOf(*c), (std::vector<std::u16string>{u"[Reserved Channel]", u"One", u"Two"}));
+}
+
+TEST(ChannelsTest, AddInFrontShiftsEveryIndex) {
+  Ref<Channels> c = Channels::Create();
+  c->Add(0, 2, 10, u"Ten", 1);
+  c->Add(0, 2, 9, u"Nine", 2);
+  EXPECT_EQ(c->Add(5, 0, 0, u"First", 0), 0);
+  EXPECT_EQ(c->Find(0, 0, 0), 1);
+  EXPECT_EQ(c->Find(0, 2, 10), 2);
+  EXPECT_EQ(c->Find(0, 2, 9), 3);
+  NamesOf(*c);
+}
+
+TEST(ChannelsTest, MoveReordersTheList) {
+  struct Case {
+    int32_t src, dest, result;
+    std::vector<std::u16string> names;
+  };
+  const Case cases[] = {
+      {0, 2, 1, {u"B", u"A", u"C", u"D"}},  {3, 0, 0, {u"D", u"A", u"B", u"C"}},
+      {0, 4, -1, {u"A", u"B", u"C", u"D"}}, {-1, 0, -1, {u"A", u"B", u"C", u"D"}},
+      {1, 3, 2, {u"A", u"C", u"B", u"D"}},  {2, 2, 2, {u"A", u"B", u"C", u"D"}},
+  };
+  for (const Case& k : cases) {
+    Ref<Channels> c = Abcd();
+    c->SetColor(k.src, 77);
+    c->SetSetting(k.src, 200, 5);
+    EXPECT_EQ(c->Move(k.src, k.dest), k.result);
+    EXPECT_EQ(NamesOf(*c), k.names);
+    if (k.result >= 0) {
+      EXPECT_EQ(c->Color(k.result), 77);
+      EXPECT_EQ(c->Setting(k.result, 200), 5);
+    }
+  }
+}
+
+TEST(ChannelsTest, MoveKeepsAnEntryWhoseNameWasDoubled) {
+  Ref<Channels> c = Abcd();
+  c->SetName(3, u"A");  // puts do not check uniqueness
+  EXPECT_EQ(c->Move(3, 0), 0);
+  EXPECT_EQ(NamesOf(*c), (std::vector<std::u16string>{u"A", u"A", u"B", u"C"}));
+  EXPECT_EQ(c->Channel(0), 4);
+}
+
+TEST(ChannelsTest, MoveGroupChangesOnlyTheAddress) {
+  Ref<Channels> c = Abcd();
+  c->SetDeviceType(1, 12);
+  c->SetColor(1, 0xFF00);
+  for (int32_t s = 0; s < 256; ++s) c->SetSetting(1, s, s * 3);
+  c->MoveGroup(1, 1, 2, 0, 9, 9);
+  EXPECT_EQ(NamesOf(*c), (std::vector<std::u16string>{u"A", u"B", u"C", u"D"}));
+  EXPECT_EQ(c->Find(0, 9, 9), 1);
+  EXPECT_EQ(c->Find(1, 1, 2), -1);
+  EXPECT_EQ(c->DeviceType(1), 12);
+  EXPECT_EQ(c->Color(1), 0xFF00);
+  for (int32_t s = 0; s < 256; ++s) ASSERT_EQ(c->Setting(1, s), s * 3);
+  // Onto an address another channel holds, or from an absent one: unchanged.
+  c->MoveGroup(0, 9, 9, 1, 1, 3);
+  c->MoveGroup(7, 7, 7, 1, 1, 9);
+  EXPECT_EQ(c->Find(0, 9, 9), 1);
+  EXPECT_EQ(c->Find(1, 1, 3), 2);
+  EXPECT_EQ(NamesOf(*c), (std::vector<std::u16string>{u"A", u"B", u"C", u"D"}));
+}
+
+TEST(ChannelsTest, NamesAreCutAt100CharactersAndFoundCaseSensitively) {
+  Ref<Channels> c = Channels::Create();
+  std::u16string long_name(120, u'x');
+  long_name[50] = u'Y';
+  EXPECT_EQ(c->Add(0, 0, 1, long_name, 1), 1);
+  EXPECT_EQ(c->Name(1), long_name.substr(0, 100));
+  EXPECT_EQ(c->FindName(long_name), 1);
+  EXPECT_EQ(c->FindName(long_name.substr(0, 100)), 1);
+  EXPECT_EQ(c->FindName(u"[reserved channel]"), -1);
+  EXPECT_EQ(c->FindName(u"[Reserved Channel]"), 0);
+  // Another name with the same first 100 characters is taken.
+  EXPECT_EQ(c->Add(0, 0, 2, long_name.substr(0, 100) + u"zzz", 2), -1);
+}
+
+TEST(ChannelsTest, FieldsOutsideTheListAreIgnored) {
+  Ref<Channels> c = Channels::Create();
+  c->SetColor(5, 1);
+  c->SetSetting(0, 256, 9);
+  c->SetSetting(0, -1, 9);  // would otherwise land in Color
+  EXPECT_EQ(c->Color(0), 0);
+  EXPECT_EQ(c->Setting(0, -1), 0);
+  EXPECT_EQ(c->Name(3), u"");
+}
+
+TEST(ChannelsTest, UndoDataRestoresListAndLookupExactly) {
+  Ref<Channels> c = Abcd();
+  c->SetSetting(2, 17, -4);
+  std::u16string lookup;
+  std::u16string main = c->UndoData(lookup);
+  EXPECT_EQ(main.size(), 4u * 1244 + 1);
+  EXPECT_EQ(lookup.size(), 4u * 52 + 1);
+  c->Move(0, 3);
+  c->Remove(1);
+  c->Add(3, 3, 3, u"New", 0);
+  int refreshes = 0;
+  auto sink = MakeRef<EventHandlers<ChannelsEvents>>();
+  sink->on_refresh = [&] { ++refreshes; };
+  c->Advise(sink);
+  c->SetUndoData(lookup, main);
+  EXPECT_EQ(refreshes, 1);
+  EXPECT_EQ(NamesOf(*c), (std::vector<std::u16string>{u"A", u"B", u"C", u"D"}));
+  EXPECT_EQ(c->Setting(2, 17), -4);
+  std::u16string lookup2;
+  EXPECT_EQ(c->UndoData(lookup2), main);
+  EXPECT_EQ(lookup2, lookup);
+  // Strings that are no pair of this list change nothing.
+  std::u16string short_lookup = lookup.substr(52);
+  Ref<Channels> fresh = Channels::Create();
+  fresh->SetUndoData(short_lookup, main);
+  std::u16string junk = u"\u4e00\u4e01";
+  fresh->SetUndoData(junk, main);
+  EXPECT_EQ(NamesOf(*fresh), (std::vector<std::u16string>{u"[Reserved Channel]"}));
+}
+
+TEST(ChannelsTest, CloneIsIndependent) {
+  Ref<Channels> c = Abcd();
+  Ref<Channels> copy = c->Clone();
+  EXPECT_EQ(NamesOf(*copy), NamesOf(*c));
+  copy->Remove(0);
+  copy->SetColor(0, 5);
+  EXPECT_EQ(c->GetBounds(), 3);
+  EXPECT_EQ(c->Color(1), 0);
+  EXPECT_EQ(c->Find(1, 1, 1), 0);
+}
+
+}  // namespace
+}  // namespace quarnel::dataapi
