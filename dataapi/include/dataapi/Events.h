@@ -25,7 +25,7 @@
 #include <string>
 #include <string_view>
 
-namespace quarnel::platform {
+namespace quarnel {
 class Recordset;
 }
 
@@ -101,7 +101,7 @@ class Events : public RefCounted {
   // field changes nothing and raises nothing. The recordset's Sort and Filter are set
   // on the way. Errors of the recordset (a value that is no integer) reach the caller
   // and leave the events as they were.
-  void BulkCreate(platform::Recordset& rs);
+  void BulkCreate(Recordset& rs);
   // Adds an event with every other field 0. Its index, or -1 when the channel already
   // has an event at that sample (with overwrite, that event is replaced instead).
   int32_t Add(int32_t network, int32_t device, int32_t channel, int32_t sample_number,
@@ -164,6 +164,6 @@ class Events : public RefCounted {
 };
 
 // Whether rs has a field of that name, compared without regard to case.
-bool RecordsetHasField(platform::Recordset& rs, std::string_view name);
+bool RecordsetHasField(Recordset& rs, std::string_view name);
 
 }  // namespace quarnel::dataapi

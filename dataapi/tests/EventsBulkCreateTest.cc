@@ -1,0 +1,155 @@
+#include "dataapi/Events.h"
+#include "platform/base/Error.h"
+#include "platform/recordset/Recordset.h"
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace quarnel::dataapi {
+namespace {
+
+// The event table as the library builds it for loading, without the fields in skip.
+void MakeEventTable(Recordset& rs, const std::string& skip = "",
+                    DataTypeEnum command_type = DataTypeEnum::adInteger) {
+  for (const char* name :
+       {"SampleNumber", "Network", "Device", "Channel", "Command", "StartIntensity", "EndIntensity",
+        "ShortInterval", "LongInterval", "Setting0"}) {
+    if (name == skip) continue;
+    bool text = std::string(name) == "Command" && command_type != DataTypeEnum::adInteger;
+    rs.Fields().Append(name, text ? command_type : DataTypeEnum::adInteger, text ? 20 : 0);
+  }
+  rs.Open();
+  for (const char* name : {"SampleNumber", "Network", "Device", "Channel"}) {
+    if (name != skip) rs.Fields()[name].SetProperties("Optimize", Value(1));
+  }
+}
+
+void AddRow(Recordset& rs, const EventRecord& r) {
+  rs.AddNew();
+  Fields& f = rs.Fields();
+  auto set = [&](const char* name, int32_t v) {
+    if (Field* field = f.Find(name); field && field->Type() == DataTypeEnum::adInteger) {
+      field->SetInt32(v);
+    }
+  };
+  set("Network", r.network);
+  set("Device", r.device);
+  set("Channel", r.channel);
+  set("SampleNumber", r.sample_number);
+  set("Command", r.command);
+  set("StartIntensity", r.start_intensity);
+  set("EndIntensity", r.end_intensity);
+  set("ShortInterval", r.short_interval);
+  set("LongInterval", r.long_interval);
+  set("Setting0", r.settings[0]);
+}
+
+EventRecord Ev(int32_t n, int32_t d, int32_t c, int32_t s, int32_t command) {
+  EventRecord r;
+  r.network = n, r.device = d, r.channel = c, r.sample_number = s, r.command = command;
+  r.short_interval = command + 1;
+  r.long_interval = command + 2;
+  r.settings[0] = command + 3;
+  return r;
+}
+
+struct Counter {
+  int refreshes = 0;
+  Ref<EventHandlers<EventsEvents>> sink = MakeRef<EventHandlers<EventsEvents>>();
+  explicit Counter(Events& e) {
+    sink->on_refresh = [this] { ++refreshes; };
+    e.Advise(sink);
+  }
+};
+
+TEST(EventsBulkCreateTest, SortsKeepsTheFirstOfEqualKeysAndRefreshesOnce) {
+  Recordset rs;
+  MakeEventTable(rs);
+  AddRow(rs, Ev(0, 1, 10, 5, 1));
+  AddRow(rs, Ev(0, 1, 9, 200, 2));
+  AddRow(rs, Ev(0, 1, 9, 200, 3));  // same address and sample: dropped
+  AddRow(rs, Ev(0, 1, 9, 1000, 4));
+  AddRow(rs, Ev(-1, 0, 0, 0, 5));
+  Ref<Events> e = Events::Create();
+  e->Add(7, 7, 7, 7);  // replaced
+  Counter counter(*e);
+  e->BulkCreate(rs);
+  EXPECT_EQ(counter.refreshes, 1);
+  ASSERT_EQ(e->GetBounds(), 3);
+  const EventRecord expected[] = {Ev(-1, 0, 0, 0, 5), Ev(0, 1, 9, 200, 2), Ev(0, 1, 9, 1000, 4),
+                                  Ev(0, 1, 10, 5, 1)};
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(e->Record(i), expected[i]) << i;
+  EXPECT_EQ(e->FindLeft(0, 1, 9, 999), 1);
+  EXPECT_EQ(e->FindBegin(0, 1, 10), 3);
+}
+
+TEST(EventsBulkCreateTest, MissingFieldChangesNothing) {
+  for (const char* missing : {"LongInterval", "Network", "ShortInterval"}) {
+    Recordset rs;
+    MakeEventTable(rs, missing);
+    AddRow(rs, Ev(0, 1, 1, 1, 1));
+    Ref<Events> e = Events::Create();
+    e->Add(7, 7, 7, 7);
+    Counter counter(*e);
+    e->BulkCreate(rs);
+    EXPECT_EQ(counter.refreshes, 0) << missing;
+    ASSERT_EQ(e->GetBounds(), 0);
+    EXPECT_EQ(e->Network(0), 7);
+  }
+}
+
+TEST(EventsBulkCreateTest, SettingFieldIsOptionalAndEmptyTableEmpties) {
+  Recordset rs;
+  MakeEventTable(rs, "Setting0");
+  AddRow(rs, Ev(0, 1, 1, 1, 4));
+  Ref<Events> e = Events::Create();
+  e->BulkCreate(rs);
+  ASSERT_EQ(e->GetBounds(), 0);
+  EXPECT_EQ(e->Setting(0, 0), 0);
+  EXPECT_EQ(e->LongInterval(0), 6);
+  Recordset empty;
+  MakeEventTable(empty);
+  e->BulkCreate(empty);
+  EXPECT_EQ(e->GetBounds(), -1);
+}
+
+TEST(EventsBulkCreateTest, ValueThatIsNoNumberRaisesAndKeepsTheEvents) {
+  Recordset rs;
+  MakeEventTable(rs, "", DataTypeEnum::adVarChar);
+  AddRow(rs, Ev(0, 1, 1, 1, 0));
+  rs.Fields()["Command"].SetText("twelve");
+  Ref<Events> e = Events::Create();
+  e->Add(7, 7, 7, 7);
+  try {
+    e->BulkCreate(rs);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& err) {
+    EXPECT_EQ(err.Number(), 13);
+  }
+  ASSERT_EQ(e->GetBounds(), 0);
+  EXPECT_EQ(e->Network(0), 7);
+}
+
+TEST(EventsBulkCreateTest, AgreesWithAddManyOnRandomData) {
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int32_t> small(-1, 3), sample(-2, 30), any(-500, 500);
+  for (int round = 0; round < 10; ++round) {
+    Recordset rs;
+    MakeEventTable(rs);
+    std::vector<EventRecord> records;
+    for (int i = 0; i < 500; ++i) {
+      records.push_back(Ev(small(rng), small(rng), small(rng), sample(rng), any(rng)));
+      AddRow(rs, records.back());
+    }
+    Ref<Events> bulk = Events::Create(), merged = Events::Create();
+    bulk->BulkCreate(rs);
+    merged->AddMany(records);
+    ASSERT_EQ(bulk->UndoData(), merged->UndoData()) << round;
+  }
+}
+
+}  // namespace
+}  // namespace quarnel::dataapi
