@@ -16,6 +16,9 @@ struct FieldDef {
   // types. 0xFFFFFFFF means unbounded.
   uint32_t defined_size = 4;
   uint32_t flags = 0;  // FieldAttributeEnum bits
+  // Numeric precision and scale as a saved table carries them (0 for appended fields).
+  uint32_t precision = 0;
+  int32_t scale = 0;
 
   // REQUIRES: type is one FindType knows.
   const TypeInfo& info() const { return *FindType(type); }

@@ -35,6 +35,21 @@ void RecordColumn::AppendEmpty() {
   }
 }
 
+void RecordColumn::PopBack() {
+  states_.pop_back();
+  switch (kind_) {
+    case StorageKind::kInt32:
+      ints_.pop_back();
+      break;
+    case StorageKind::kFixed:
+      fixed_.resize(fixed_.size() - fixed_size_);
+      break;
+    case StorageKind::kVariable:
+      texts_.pop_back();
+      break;
+  }
+}
+
 void RecordColumn::Clear() {
   states_.clear();
   ints_.clear();

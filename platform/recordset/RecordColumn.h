@@ -26,6 +26,7 @@ class RecordColumn {
   // Rows: a new row's cell is empty.
   void Reserve(size_t rows);
   void AppendEmpty();
+  void PopBack();  // REQUIRES: size() > 0
   void Clear();
 
   CellState State(size_t row) const { return states_[row]; }

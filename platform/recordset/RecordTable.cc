@@ -43,6 +43,11 @@ size_t RecordTable::AppendRow() {
   return rows_++;
 }
 
+void RecordTable::PopRow() {
+  for (RecordColumn& c : columns_) c.PopBack();
+  --rows_;
+}
+
 void RecordTable::ClearRows() {
   for (RecordColumn& c : columns_) c.Clear();
   rows_ = 0;

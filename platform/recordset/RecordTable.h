@@ -32,6 +32,7 @@ class RecordTable {
   size_t RowCount() const { return rows_; }
   void Reserve(size_t rows);
   size_t AppendRow();  // every cell empty; returns the new row's number
+  void PopRow();       // drops the last row. REQUIRES: RowCount() > 0
   void ClearRows();
 
   // Cells, with conversion by the field's type. `source` names the caller's member for

@@ -1,17 +1,83 @@
 #include "platform/recordset/RecordsetFile.h"
 
 #include "platform/recordset/RecordsetErrors.h"
+#include "platform/recordset/adtg/AdtgReader.h"
+#include "platform/recordset/adtg/AdtgWriter.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <system_error>
 
 namespace quarnel {
+namespace {
 
-RecordTable LoadTableFile(const std::filesystem::path& path, const char* source) {
-  throw recordset_errors::OpeningFile(
-      source, "reading saved tables is not available yet: " + path.string());
+std::string Describe(const std::filesystem::path& path, const std::string& what) {
+  return "\"" + path.string() + "\": " + what;
 }
 
-void SaveTableFile(const RecordTable&, const std::filesystem::path& path, SavedRows,
+std::string ReadWholeFile(const std::filesystem::path& path, const char* source) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw recordset_errors::OpeningFile(source, Describe(path, "it is a folder"));
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw recordset_errors::OpeningFile(source, Describe(path, std::strerror(errno)));
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw recordset_errors::ReadFile(source, Describe(path, std::strerror(errno)));
+  return data;
+}
+
+// A name beside `target` that no one else uses, for the file being written.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
+  std::random_device rd;
+  const uint64_t tag = (static_cast<uint64_t>(rd()) << 32) ^ rd();
+  std::filesystem::path tmp = target;
+  tmp += ".saving-" + std::to_string(tag);
+  return tmp;
+}
+
+}  // namespace
+
+RecordTable LoadTableFile(const std::filesystem::path& path, const char* source) {
+  const std::string data = ReadWholeFile(path, source);
+  try {
+    adtg::AdtgReadOptions options;
+    options.keep_deleted = false;
+    return std::move(adtg::ReadAdtg(data, options).table);
+  } catch (const adtg::AdtgFormatError& e) {
+    throw recordset_errors::ReadFile(source,
+                                     Describe(path, "not a saved table: " + std::string(e.what())));
+  }
+}
+
+void SaveTableFile(const RecordTable& table, const std::filesystem::path& path, SavedRows rows,
                    const char* source) {
-  throw recordset_errors::WriteFile(source, "saving tables is not available yet: " + path.string());
+  const std::string bytes = adtg::WriteAdtg(table, rows);
+  const std::filesystem::path tmp = TemporaryBeside(path);
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) throw recordset_errors::WriteFile(source, Describe(path, std::strerror(errno)));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      const std::string why = std::strerror(errno);
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(tmp, ignored);
+      throw recordset_errors::WriteFile(source, Describe(path, why));
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(tmp, ignored);
+    throw recordset_errors::WriteFile(source, Describe(path, ec.message()));
+  }
 }
 
 }  // namespace quarnel
