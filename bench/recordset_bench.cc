@@ -145,11 +145,12 @@ int main() {
     MakeIntTable(rs);
     FillInts(rs, 1000000, 3);
     int64_t sum = 0;
-    const double t = BestSeconds([&] { rs.SetSort(""); },
-                                 [&] {
-                                   rs.SetSort("network, device, channel, samplenumber");
-                                   sum += Walk(rs);
-                                 });
+    const double sort = BestSeconds([&] { rs.SetSort(""); },
+                                    [&] { rs.SetSort("network, device, channel, samplenumber"); });
+    const double walk = BestSeconds([] {}, [&] { sum += Walk(rs); });
+    Report("load: 1 000 000 rows sorted on 4 fields", sort, 0);
+    Report("load: 1 000 000 sorted rows walked", walk, 0);
+    const double t = sort + walk;
     Report("load: 1 000 000 rows sorted on 4 fields, walked", t, 0);
   }
   fs::remove_all(dir);

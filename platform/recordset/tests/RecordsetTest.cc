@@ -2,7 +2,11 @@
 #include "platform/recordset/Recordset.h"
 #include "platform/recordset/RecordsetErrors.h"
 
+#include <algorithm>
+#include <climits>
 #include <functional>
+#include <optional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -208,6 +212,60 @@ TEST_F(SortedTable, NullAndEmptyComeFirst) {
   rs.SetValue("Id", 3);
   rs.SetSort("Key");
   EXPECT_EQ(Walk(rs, "Id"), (std::vector<int32_t>{1, 3, 2, 0}));
+}
+
+// Large tables take the radix path: its order must be the plain stable order, with empty
+// and null first, negative numbers before positive ones, DESC reversed, ties as added.
+TEST(RecordsetTest, LargeIntegerSortsMatchAStableReferenceOrder) {
+  Recordset rs;
+  rs.Fields().Append("A", DataTypeEnum::adInteger);
+  rs.Fields().Append("B", DataTypeEnum::adInteger);
+  rs.Fields().Append("Id", DataTypeEnum::adInteger);
+  rs.Open();
+  struct Row {
+    std::optional<int64_t> a, b;  // nothing: null (rank below every number)
+    int32_t id;
+  };
+  std::vector<Row> rows;
+  std::mt19937 rng(7);
+  auto add = [&](int count) {
+    for (int i = 0; i < count; ++i) {
+      Row r;
+      r.id = static_cast<int32_t>(rows.size());
+      rs.AddNew();
+      if (rng() % 10) {
+        const int32_t a =
+            static_cast<int32_t>(rng() % 7) - 3 + (rng() % 50 == 0 ? INT32_MIN / 2 : 0);
+        r.a = a;
+        rs.SetValue("A", a);
+      } else if (rng() % 2) {
+        rs.SetValue("A", Value::Null());
+      }
+      const int32_t b = static_cast<int32_t>(rng() % 100000) - 50000;
+      r.b = b;
+      rs.SetValue("B", b);
+      rs.SetValue("Id", r.id);
+      rows.push_back(r);
+    }
+  };
+  auto expected = [&](bool b_descending) {
+    std::vector<Row> sorted = rows;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Row& x, const Row& y) {
+      const int64_t xa = x.a.value_or(INT64_MIN), ya = y.a.value_or(INT64_MIN);
+      if (xa != ya) return xa < ya;
+      return b_descending ? *x.b > *y.b : *x.b < *y.b;
+    });
+    std::vector<int32_t> ids;
+    for (const Row& r : sorted) ids.push_back(r.id);
+    return ids;
+  };
+  add(3000);
+  rs.SetSort("A, B");
+  EXPECT_EQ(Walk(rs, "Id"), expected(false));
+  add(2000);  // merged into the sorted rows
+  EXPECT_EQ(Walk(rs, "Id"), expected(false));
+  rs.SetSort("A, B DESC");
+  EXPECT_EQ(Walk(rs, "Id"), expected(true));
 }
 
 TEST(RecordsetTest, TextSortIgnoresCase) {
