@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <system_error>
@@ -24,10 +23,16 @@ std::string ReadWholeFile(const std::filesystem::path& path, const char* source)
   if (std::filesystem::is_directory(path, ec)) {
     throw recordset_errors::OpeningFile(source, Describe(path, "it is a folder"));
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) throw recordset_errors::OpeningFile(source, Describe(path, std::strerror(errno)));
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw recordset_errors::ReadFile(source, Describe(path, std::strerror(errno)));
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw recordset_errors::ReadFile(source, Describe(path, "its size is unknown"));
+  std::string data(static_cast<size_t>(size), '\0');
+  in.seekg(0);
+  in.read(data.data(), size);
+  if (in.gcount() != size) {
+    throw recordset_errors::ReadFile(source, Describe(path, "it could not be read whole"));
+  }
   return data;
 }
 

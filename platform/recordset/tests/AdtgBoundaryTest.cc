@@ -18,7 +18,7 @@
 namespace quarnel {
 namespace {
 
-struct FieldSpec {
+struct FieldPlan {
   std::string name;
   DataTypeEnum type;
   int64_t size;
@@ -27,7 +27,7 @@ struct FieldSpec {
 
 struct Case {
   std::string what;
-  std::vector<FieldSpec> fields;
+  std::vector<FieldPlan> fields;
   std::vector<std::vector<Value>> rows;
   size_t insert_row_bytes;     // bytes of all rows written as pending inserts
   size_t committed_row_bytes;  // bytes of all rows written committed
@@ -36,8 +36,8 @@ struct Case {
 std::string Bytes(size_t n, char c) { return std::string(n, c); }
 Value Text(std::string s) { return Value::Bytes(std::move(s)); }
 
-std::vector<FieldSpec> Integers(int n, int32_t attributes) {
-  std::vector<FieldSpec> out;
+std::vector<FieldPlan> Integers(int n, int32_t attributes) {
+  std::vector<FieldPlan> out;
   for (int i = 0; i < n; ++i) {
     out.push_back({"F" + std::to_string(i), DataTypeEnum::adInteger, 0, attributes});
   }
@@ -58,9 +58,9 @@ std::string AllBytes() {
   return s;
 }
 
-size_t DescriptorBytes(const std::vector<FieldSpec>& fields) {
+size_t DescriptorBytes(const std::vector<FieldPlan>& fields) {
   size_t n = 0;
-  for (const FieldSpec& f : fields) n += 32 + 2 * f.name.size();
+  for (const FieldPlan& f : fields) n += 32 + 2 * f.name.size();
   return n;
 }
 
@@ -122,7 +122,7 @@ std::vector<Case> Cases() {
 
 RecordTable Build(const Case& c) {
   RecordTable t;
-  for (const FieldSpec& f : c.fields) {
+  for (const FieldPlan& f : c.fields) {
     t.AddField(MakeFieldDef(f.name, f.type, f.size, f.attributes, "test"));
   }
   for (const auto& row : c.rows) {
