@@ -31,25 +31,30 @@ void RecordTable::ClearFields() {
   fields_.clear();
   columns_.clear();
   index_.clear();
+  committed_.clear();
   rows_ = 0;
 }
 
 void RecordTable::Reserve(size_t rows) {
+  committed_.reserve(rows);
   for (RecordColumn& c : columns_) c.Reserve(rows);
 }
 
 size_t RecordTable::AppendRow() {
   for (RecordColumn& c : columns_) c.AppendEmpty();
+  committed_.push_back(0);
   return rows_++;
 }
 
 void RecordTable::PopRow() {
   for (RecordColumn& c : columns_) c.PopBack();
+  committed_.pop_back();
   --rows_;
 }
 
 void RecordTable::ClearRows() {
   for (RecordColumn& c : columns_) c.Clear();
+  committed_.clear();
   rows_ = 0;
 }
 

@@ -31,7 +31,7 @@ class RecordTable {
   // Rows.
   size_t RowCount() const { return rows_; }
   void Reserve(size_t rows);
-  size_t AppendRow();  // every cell empty; returns the new row's number
+  size_t AppendRow();  // every cell empty, not committed; returns the new row's number
   void PopRow();       // drops the last row. REQUIRES: RowCount() > 0
   void ClearRows();
 
@@ -45,6 +45,10 @@ class RecordTable {
     columns_[col].SetBytes(row, bytes);
   }
 
+  // Whether a row came committed from a saved table (rows added here are pending inserts).
+  bool IsCommitted(size_t row) const { return committed_[row] != 0; }
+  void SetCommitted(size_t row, bool committed) { committed_[row] = committed ? 1 : 0; }
+
   const RecordColumn& Column(size_t i) const { return columns_[i]; }
   RecordColumn& Column(size_t i) { return columns_[i]; }
 
@@ -52,6 +56,7 @@ class RecordTable {
   std::vector<FieldDef> fields_;
   std::vector<RecordColumn> columns_;
   std::unordered_map<std::string, size_t> index_;  // lower-cased name -> field
+  std::vector<uint8_t> committed_;                 // per row
   size_t rows_ = 0;
 };
 

@@ -58,10 +58,12 @@ class Recordset {
   }
 
   // Saves every row, in the order added, to `path`: written beside it and renamed over
-  // it, so that a failed save leaves the old file (or none) in place, never a part.
+  // it, so that a failed save leaves the old file (or none) in place, never a part. Rows
+  // added with AddNew are saved as pending inserts, rows opened from a file as committed
+  // rows (see SavedRows).
   void Save(const std::filesystem::path& path,
             PersistFormatEnum format = PersistFormatEnum::adPersistADTG,
-            SavedRows rows = SavedRows::kPendingInserts) const;
+            SavedRows rows = SavedRows::kAsHeld) const;
 
   // Order and visibility. Sort: "a, b DESC"; "" for the order added. Filter: only
   // clearing ("") is supported.

@@ -9,9 +9,11 @@
 namespace quarnel {
 
 // How rows are saved. A table filled with AddNew and never committed holds its rows as
-// pending inserts, and that is how the recordset library writes them; kCommitted writes
-// them as committed rows instead.
-enum class SavedRows { kPendingInserts, kCommitted };
+// pending inserts, and that is how the recordset library writes them. Rows a table was
+// opened with are committed (or were changed since: the table keeps their new values)
+// and are written as committed rows again. kPendingInserts and kCommitted write every row
+// one way.
+enum class SavedRows { kAsHeld, kPendingInserts, kCommitted };
 
 // Reads the table saved at `path`, as the recordset library shows it on reopening:
 // rows pending deletion left out, pending updates with their new values. Raises the

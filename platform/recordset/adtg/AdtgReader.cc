@@ -209,6 +209,7 @@ class Reader {
           }
         }
         RowStatus status = RowStatus::kUnchanged;
+        t.SetCommitted(row, true);
         if (!in_.AtEnd() && in_.PeekU8() == kChangedRowToken) {
           in_.U8("");
           ReadChanges(row, map_bytes, /*inserted=*/false);

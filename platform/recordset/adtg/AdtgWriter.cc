@@ -160,6 +160,14 @@ class RowWriter {
     }
   }
 
+  // Whether a row can be written committed: a null needs a nullable field.
+  bool CanCommit(size_t row) const {
+    for (size_t c = 0; c < t_.FieldCount(); ++c) {
+      if (!layouts_[c].nullable && t_.Column(c).State(row) == CellState::kNull) return false;
+    }
+    return true;
+  }
+
   // 0x07, presence map of the nullable fields (unused bits set), every non-null value. A
   // cell never set is written as the type's empty value.
   void Committed(size_t row) {
@@ -272,7 +280,10 @@ std::string WriteAdtg(const RecordTable& table, SavedRows rows) {
   }
   RowWriter writer(table, out);
   for (size_t r = 0; r < table.RowCount(); ++r) {
-    if (rows == SavedRows::kCommitted) {
+    bool committed = rows == SavedRows::kCommitted;
+    // A changed row that was given a null its field cannot hold committed stays pending.
+    if (rows == SavedRows::kAsHeld) committed = table.IsCommitted(r) && writer.CanCommit(r);
+    if (committed) {
       writer.Committed(r);
     } else {
       writer.Inserted(r);

@@ -4,8 +4,9 @@
 // the rows, the end token.
 //
 // Rows are written as pending inserts (what a table filled with AddNew and never
-// committed holds) or as committed rows. A value too long for its field, or a null in a
-// field that cannot hold one in a committed row, raises an error: nothing is cut.
+// committed holds) or as committed rows, as SavedRows says. A value too long for its
+// field, or (when every row must be committed) a null in a field that cannot hold one in
+// a committed row, raises an error: nothing is cut.
 #pragma once
 
 #include "platform/recordset/RecordTable.h"

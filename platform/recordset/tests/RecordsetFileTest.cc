@@ -102,6 +102,24 @@ TEST_F(RecordsetFileTest, RowsAreSavedAsPendingInsertsUnlessCommittedIsAsked) {
   EXPECT_EQ(back.Fields()["editcount"].Int32(), 1);
 }
 
+TEST_F(RecordsetFileTest, OpenedRowsStayCommittedAndAddedRowsArePending) {
+  const fs::path sample =
+      testing::SampleDir() / "tablegram/exhaustive/flat_Integer_boundaries.adtg";
+  Recordset rs;
+  rs.Open(sample);
+  rs.Save(dir_ / "same.adtg");
+  EXPECT_EQ(testing::ReadFileBytes(dir_ / "same.adtg"), testing::ReadFileBytes(sample));
+  rs.AddNew();
+  rs.SetValue("ID", 7);
+  rs.Save(dir_ / "more.adtg");
+  const std::string more = testing::ReadFileBytes(dir_ / "more.adtg");
+  // The six committed rows as they were, then the new row as a pending insert.
+  EXPECT_EQ(more.substr(more.size() - 8), std::string("\x0D\x80\x00\x07\x00\x00\x00\x0F", 8));
+  Recordset back;
+  back.Open(dir_ / "more.adtg");
+  EXPECT_EQ(back.RecordCount(), 7);
+}
+
 TEST_F(RecordsetFileTest, SaveReplacesTheFileAndLeavesNothingBeside) {
   Recordset big;
   Fill(big, 50);
