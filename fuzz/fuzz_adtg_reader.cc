@@ -19,11 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::string once;
   try {
-    once = adtg::WriteAdtg(image.table, SavedRows::kPendingInserts);
+    once = adtg::WriteAdtg(image.table, SavedRows::kAsHeld);
   } catch (const Error&) {
     return 0;  // a table the format cannot hold again (a name too long to write back)
   }
   const adtg::AdtgImage back = adtg::ReadAdtg(once);
-  if (adtg::WriteAdtg(back.table, SavedRows::kPendingInserts) != once) __builtin_trap();
+  if (adtg::WriteAdtg(back.table, SavedRows::kAsHeld) != once) __builtin_trap();
   return 0;
 }
