@@ -26,7 +26,6 @@ namespace {
 
 // The header keeps the caller's block aligned to a cache line.
 constexpr size_t kHeader = 64;
-constexpr size_t kHugeFrom = size_t{4} << 20;
 
 struct Header {
   size_t size;
@@ -39,6 +38,8 @@ Header* HeaderOf(const void* block) {
 void* BlockOf(void* base) { return static_cast<char*>(base) + kHeader; }
 
 #ifndef QUARNEL_TASKMALLOC_HEAP
+constexpr size_t kHugeFrom = size_t{4} << 20;
+
 size_t MappingLength(size_t size) {
   static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
   return (size + kHeader + page - 1) / page * page;
