@@ -4,7 +4,10 @@
 // says DESC; rows with equal keys keep the order in which they were added. Sorting waits
 // until someone walks the rows: rows added after the sort was set are sorted among
 // themselves and merged in then, so adding n rows to a sorted table costs n log n once,
-// not a sort per row. Empty and null values come before every other value.
+// not a sort per row. (Each walk step taken after new rows costs one linear merge, so a
+// caller should add its rows and then walk, not alternate the two.) Integer keys are
+// sorted by radix, other keys by comparison. Empty and null values come before every
+// other value.
 #pragma once
 
 #include "platform/recordset/RecordTable.h"
