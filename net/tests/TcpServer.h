@@ -1,0 +1,38 @@
+// A listening UniSock that accepts every connection into a fresh instance, for tests.
+#pragma once
+
+#include "net/UniSock.h"
+#include "net/tests/UniSockTestSupport.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quarnel::net::testing {
+
+struct TcpServer {
+  platform::EventLoop& loop;
+  UniSock listener;
+  std::vector<std::unique_ptr<UniSock>> connections;
+  // Runs on each new instance before it accepts: the place to attach handlers.
+  std::function<void(UniSock&)> prepare;
+  bool accept = true;
+
+  explicit TcpServer(platform::EventLoop& l) : loop(l), listener(l) {
+    EXPECT_TRUE(listener.Listen());
+    listener.OnConnectionRequest([this](int32_t request_id) {
+      if (!accept) return;
+      auto connection = std::make_unique<UniSock>(loop);
+      UniSock& ref = *connection;
+      connections.push_back(std::move(connection));
+      if (prepare) prepare(ref);
+      EXPECT_TRUE(ref.Accept(request_id));
+    });
+  }
+  uint16_t Port() const { return static_cast<uint16_t>(listener.LocalPort()); }
+  bool WaitForConnections(size_t count) {
+    return RunUntil(loop, [&] { return connections.size() >= count; });
+  }
+};
+
+}  // namespace quarnel::net::testing

@@ -1,0 +1,221 @@
+#include "net/UniSock.h"
+#include "net/tests/Peers.h"
+#include "net/tests/UniSockTestSupport.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace quarnel::net {
+namespace {
+
+using namespace std::string_literals;
+using std::chrono::milliseconds;
+using testing::EventLog;
+using testing::RunUntil;
+using testing::UdpPeer;
+
+// A UDP receiver bound to the machine's primary address on a port of its own.
+struct Receiver {
+  platform::EventLoop& loop;
+  UniSock sock;
+  EventLog log;
+  std::vector<int32_t> arrivals;
+
+  explicit Receiver(platform::EventLoop& l) : loop(l), sock(l) {
+    log.Attach(sock);
+    sock.SetProtocol(UniSock::kUdp);
+    EXPECT_TRUE(sock.Bind());
+    EXPECT_EQ(sock.State(), UniSock::kOpen);
+  }
+  uint16_t Port() const { return static_cast<uint16_t>(sock.LocalPort()); }
+};
+
+std::string Text(const Data& data) {
+  const auto& bytes = data.AsBytes();
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(UniSockUdpTest, BindWithoutAddressUsesThePrimaryAddressAndReadsThePortBack) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  EXPECT_EQ(receiver.sock.LocalIP(), "127.0.0.1");
+  EXPECT_GT(receiver.sock.LocalPort(), 0);
+  EXPECT_NE(receiver.sock.SocketHandle(), -1);
+  EXPECT_EQ(receiver.log.statuses, (std::vector<int32_t>{UniSock::kOpen}));
+}
+
+TEST(UniSockUdpTest, HandlerThatReadsGetsEachDatagram) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  std::vector<std::string> got;
+  receiver.sock.OnDataArrival([&](int32_t total) {
+    receiver.arrivals.push_back(total);
+    Data data;
+    EXPECT_TRUE(receiver.sock.GetData(data, VarType::kByteArray, 513));
+    got.push_back(Text(data));
+  });
+  UdpPeer peer;
+  for (std::string message : {"first"s, std::string(513, 'F'), "third"s}) {
+    size_t before = got.size();
+    ASSERT_TRUE(peer.SendTo(receiver.Port(), message));
+    ASSERT_TRUE(RunUntil(loop, [&] { return got.size() == before + 1; }));
+    EXPECT_EQ(got.back(), message);
+  }
+  EXPECT_EQ(receiver.arrivals, (std::vector<int32_t>{5, 513, 5}));
+}
+
+TEST(UniSockUdpTest, DatagramNotReadByTheHandlerIsDropped) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  std::vector<int32_t> sizes;
+  receiver.sock.OnDataArrival([&](int32_t total) { sizes.push_back(total); });
+  UdpPeer peer;
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), std::string(28, 'x')));
+  ASSERT_TRUE(RunUntil(loop, [&] { return sizes.size() == 1; }));
+  loop.RunFor(milliseconds(20));
+  EXPECT_EQ(sizes.size(), 1u);  // dropped: it does not come again
+  EXPECT_EQ(receiver.sock.BytesReceived(), 0);
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), "next"));
+  ASSERT_TRUE(RunUntil(loop, [&] { return sizes.size() == 2; }));
+  EXPECT_EQ(sizes, (std::vector<int32_t>{28, 4}));
+}
+
+TEST(UniSockUdpTest, TwoWaitingDatagramsTheHandlerReadsTheFirstAndTheSecondIsDropped) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  std::vector<std::string> got;
+  receiver.sock.OnDataArrival([&](int32_t) {
+    Data data = Data::ByteArray({});
+    if (receiver.sock.GetData(data)) got.push_back(Text(data));
+  });
+  UdpPeer peer;
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), "one"));
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), "two"));
+  ASSERT_TRUE(RunUntil(loop, [&] { return !got.empty(); }));
+  loop.RunFor(milliseconds(20));
+  EXPECT_EQ(got, (std::vector<std::string>{"one"}));
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), "three"));
+  ASSERT_TRUE(RunUntil(loop, [&] { return got.size() == 2; }));
+  EXPECT_EQ(got.back(), "three");
+}
+
+TEST(UniSockUdpTest, DatagramLongerThanTheReadFailsAndLeavesDataAlone) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  bool result = true;
+  Data data = Data::ByteArray({1, 2, 3});
+  receiver.sock.OnDataArrival([&](int32_t) { result = receiver.sock.GetData(data, 0, 513); });
+  UdpPeer peer;
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), std::string(600, 'L')));
+  ASSERT_TRUE(RunUntil(loop, [&] { return !receiver.log.errors.empty(); }));
+  EXPECT_FALSE(result);
+  EXPECT_EQ(data, Data::ByteArray({1, 2, 3}));
+  EXPECT_EQ(receiver.log.statuses.back(), UniSock::kError);
+  EXPECT_EQ(receiver.sock.State(), UniSock::kOpen);  // status 9 does not change State
+  const SocketErrorInfo& error = receiver.log.errors.front();
+  EXPECT_EQ(error.number, 10040);
+  EXPECT_EQ(error.description, "Message too long.");
+  EXPECT_EQ(error.source, "UniSock.GetData");
+}
+
+TEST(UniSockUdpTest, PeekLeavesTheDatagramForTheRead) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  std::string peeked, read;
+  receiver.sock.OnDataArrival([&](int32_t) {
+    Data a, b;
+    ASSERT_TRUE(receiver.sock.PeekData(a, VarType::kString));
+    ASSERT_TRUE(receiver.sock.GetData(b, VarType::kString));
+    peeked = a.AsString();
+    read = b.AsString();
+  });
+  UdpPeer peer;
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), "same"));
+  ASSERT_TRUE(RunUntil(loop, [&] { return !read.empty(); }));
+  EXPECT_EQ(peeked, "same");
+  EXPECT_EQ(read, "same");
+}
+
+TEST(UniSockUdpTest, SendDataOfALongSendsFourLittleEndianBytesToRemoteHostAndPort) {
+  platform::EventLoop loop;
+  UdpPeer peer;
+  UniSock sender(loop);
+  sender.SetProtocol(UniSock::kUdp);
+  ASSERT_TRUE(sender.Connect("127.0.0.1", peer.Port()));  // binds; nothing is connected
+  EXPECT_EQ(sender.State(), UniSock::kOpen);
+  ASSERT_TRUE(sender.SendData(Data::Long(0x01020304)));
+  EXPECT_EQ(peer.Receive(), "\x04\x03\x02\x01"s);
+  // Without Connect first: SendData binds on its own.
+  UniSock second(loop);
+  second.SetProtocol(UniSock::kUdp);
+  second.SetRemoteHost("127.0.0.1");
+  second.SetRemotePort(peer.Port());
+  ASSERT_TRUE(second.SendData(Data::String("hi")));
+  EXPECT_EQ(peer.Receive(), "hi");
+  EXPECT_FALSE(second.SendData(Data::String("")));  // nothing to send
+}
+
+TEST(UniSockUdpTest, ConnectToZeroMeansTheBroadcastAddress) {
+  platform::EventLoop loop;
+  UniSock sender(loop);
+  sender.SetProtocol(UniSock::kUdp);
+  ASSERT_TRUE(sender.Connect("0", 15999));
+  EXPECT_EQ(sender.RemoteHost(), "-1");
+  EXPECT_EQ(platform::InetAddr(sender.RemoteHost()), platform::kInetNone);  // 255.255.255.255
+}
+
+TEST(UniSockUdpTest, UnknownHostNameIsReportedNotBroadcast) {
+  platform::EventLoop loop;
+  UniSock sender(loop);
+  EventLog log;
+  log.Attach(sender);
+  sender.SetProtocol(UniSock::kUdp);
+  ASSERT_TRUE(sender.Connect("no-such-host.invalid", 15999));
+  EXPECT_TRUE(sender.SendData(Data::Long(1)));
+  ASSERT_EQ(log.errors.size(), 1u);
+  EXPECT_GE(log.errors[0].number, 11001);
+  EXPECT_LE(log.errors[0].number, 11004);
+  // The failed datagram is dropped and does not hold up later ones.
+  UdpPeer peer;
+  sender.SetRemoteHost("localhost");
+  sender.SetRemotePort(peer.Port());
+  EXPECT_TRUE(sender.SendData(Data::Long(2)));
+  EXPECT_EQ(peer.Receive(), "\x02\x00\x00\x00"s);
+}
+
+TEST(UniSockUdpTest, SecondBindOfAPortInUseFailsWithStatusNine) {
+  platform::EventLoop loop;
+  Receiver first(loop);
+  UniSock second(loop);
+  EventLog log;
+  log.Attach(second);
+  second.SetProtocol(UniSock::kUdp);
+  second.SetLocalPort(first.sock.LocalPort());
+  EXPECT_FALSE(second.Bind());
+  EXPECT_EQ(second.State(), UniSock::kClosed);
+  ASSERT_EQ(log.errors.size(), 1u);
+  EXPECT_EQ(log.errors[0].number, 10048);
+  EXPECT_EQ(log.errors[0].source, "UniSock.Private_Bind");
+}
+
+TEST(UniSockUdpTest, HandlerMayDestroyTheReceiver) {
+  platform::EventLoop loop;
+  auto receiver = std::make_unique<Receiver>(loop);
+  uint16_t port = receiver->Port();
+  int calls = 0;
+  receiver->sock.OnDataArrival([&](int32_t) {
+    ++calls;
+    receiver.reset();  // as a shut-down datagram releases its server
+  });
+  UdpPeer peer;
+  ASSERT_TRUE(peer.SendTo(port, std::string(28, 'q')));
+  ASSERT_TRUE(RunUntil(loop, [&] { return receiver == nullptr; }));
+  ASSERT_TRUE(peer.SendTo(port, "after"));
+  loop.RunFor(milliseconds(20));
+  EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace quarnel::net
