@@ -52,6 +52,16 @@ std::optional<WireFrame> ServerRig::WaitForFrame(
   return std::nullopt;
 }
 
+std::optional<int> ServerRig::ShutDownByDatagram(uint8_t fill, Ms timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  std::optional<int> exit;
+  while (!exit && std::chrono::steady_clock::now() < end) {
+    SendData(std::vector<uint8_t>(28, fill));
+    exit = Process().WaitExit(Ms(200));
+  }
+  return exit;
+}
+
 std::optional<WireFrame> ServerRig::SendUntilSeen(const dmxsend::Levels& levels, Ms timeout) {
   return SendUntilSeen(levels, levels, timeout);
 }

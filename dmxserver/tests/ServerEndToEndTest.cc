@@ -57,8 +57,7 @@ TEST_F(EndToEndTest, DatagramsOfOtherSizesChangeNothing) {
 TEST_F(EndToEndTest, TwentyEightBytesShutTheServerDown) {
   ServerRig& rig = StartReady("sim:S1");
   ASSERT_TRUE(rig.SendUntilSeen(Filled(3)));
-  ASSERT_TRUE(rig.SendData(std::vector<uint8_t>(28, 0xee)));
-  EXPECT_EQ(rig.Process().WaitExit(milliseconds(3000)), 0);
+  EXPECT_EQ(rig.ShutDownByDatagram(0xee), 0);
   ASSERT_FALSE(rig.Calls().empty());
   EXPECT_EQ(rig.Calls().back().Text(), "S1 CLOSE");
   EXPECT_EQ(CountCalls(rig, "S1 CLOSE"), 1);
@@ -161,8 +160,7 @@ TEST_F(EndToEndTest, WithoutAnInterfaceTheServerStillRunsAndListens) {
   ASSERT_TRUE(rig.SendTest(dmxsend::TestDatagram(5)));
   std::this_thread::sleep_for(milliseconds(100));
   EXPECT_TRUE(rig.Process().Running());
-  ASSERT_TRUE(rig.SendData(std::vector<uint8_t>(28, 0)));
-  EXPECT_EQ(rig.Process().WaitExit(milliseconds(3000)), 0);
+  EXPECT_EQ(rig.ShutDownByDatagram(0), 0);
   EXPECT_TRUE(rig.Calls().empty());
 }
 
