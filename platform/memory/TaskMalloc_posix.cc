@@ -40,9 +40,14 @@ void* BlockOf(void* base) { return static_cast<char*>(base) + kHeader; }
 #ifndef QUARNEL_TASKMALLOC_HEAP
 constexpr size_t kHugeFrom = size_t{4} << 20;
 
+// Large blocks are mapped in whole huge pages: a huge page is only used where the
+// mapping covers all of it, so a table growing row by row would otherwise never get one.
+constexpr size_t kHugePage = size_t{2} << 20;
+
 size_t MappingLength(size_t size) {
   static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-  return (size + kHeader + page - 1) / page * page;
+  size_t unit = size + kHeader >= kHugeFrom ? kHugePage : page;
+  return (size + kHeader + unit - 1) / unit * unit;
 }
 
 void AdviseHuge(void* base, size_t length) {
@@ -81,7 +86,7 @@ void* TaskMalloc::Realloc(void* block, size_t size) noexcept {
   if (length != old_length) {
     base = mremap(header, old_length, length, MREMAP_MAYMOVE);
     if (base == MAP_FAILED) return nullptr;
-    if (old_length < kHugeFrom) AdviseHuge(base, length);
+    AdviseHuge(base, length);
   }
 #endif
   static_cast<Header*>(base)->size = size;
