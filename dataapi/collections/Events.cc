@@ -113,6 +113,14 @@ int32_t Events::Add(int32_t network, int32_t device, int32_t channel, int32_t sa
   record.device = device;
   record.channel = channel;
   record.sample_number = sample_number;
+  // Events usually arrive in key order: a key above the last one goes at the end, which
+  // is where both searches below would put it.
+  const int32_t last = table_->GetBounds();
+  if (last >= 0 && table_->CompareCellKey(kEventKey, last, key.View()) == FirstKeyLessThan) {
+    int32_t q = InsertAt(last + 1, record);
+    RaiseRefresh();
+    return q;
+  }
   int32_t p = table_->IndexSeek(kEventKey, key.View(), FindFirstExact);
   if (p >= 0) {
     if (!overwrite) return -1;
@@ -150,7 +158,7 @@ int32_t Events::FindEnd(int32_t network, int32_t device, int32_t channel) const 
 void Events::RemoveGroup(int32_t network, int32_t device, int32_t channel) {
   int32_t b = FindBegin(network, device, channel);
   int32_t e = FindEnd(network, device, channel);
-  if (b < 0 || e < 0) return;
+  if (b < 0 || e < b) return;
   table_->DeleteRows(b, e - b + 1);
   RaiseRefresh();
 }

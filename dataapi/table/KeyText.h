@@ -36,15 +36,29 @@ class ParsedKey {
   explicit ParsedKey(std::u16string_view key);
 
   size_t PartCount() const { return count_; }
+  std::u16string_view Text() const { return text_; }
+  // Of the first m characters of the text: how many whole parts (each followed by its
+  // comma) they hold, counting only parts that convert without error, and where the
+  // part after them starts.
+  void WholePartsWithin(size_t m, size_t& parts, size_t& next_start) const;
   // The value of part i; raises the part's conversion error.
-  int32_t Part(size_t i, const char* source) const;
+  int32_t Part(size_t i, const char* source) const {
+    if (i < count_ && i < kInline && inline_[i].error == 0) return inline_[i].value;
+    return PartOrThrow(i, source);
+  }
 
  private:
   struct Slot {
     int32_t value;
     int32_t error;  // 0, or the error number the conversion raises
   };
+  int32_t PartOrThrow(size_t i, const char* source) const;
+
   static constexpr size_t kInline = 8;
+  std::u16string_view text_;
+  // Where part i + 1 starts, for the first parts; and how many leading parts are valid.
+  size_t starts_[kInline];
+  size_t valid_leading_ = 0;
   Slot inline_[kInline];
   std::vector<Slot> more_;  // parts past kInline, for unusual keys
   size_t count_ = 0;
@@ -65,6 +79,8 @@ struct CellText {
   }
   // The range [begin, end) left after removing leading and trailing spaces.
   void Trimmed(int32_t& begin, int32_t& end) const;
+  // Whether every character from i on is a space.
+  bool SpacesFrom(int32_t i) const;
   // Exact comparison of the trimmed text with text.
   bool Equals(std::u16string_view text) const;
 };

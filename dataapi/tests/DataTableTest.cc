@@ -1,7 +1,10 @@
 #include "dataapi/DataTable.h"
+#include "dataapi/Keys.h"
 #include "dataapi/SharedMalloc.h"
 #include "platform/base/Error.h"
 
+#include <functional>
+#include <random>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -210,6 +213,45 @@ TEST(DataTableTest, SeekComparesCompositeKeysNumerically) {
   EXPECT_EQ(ErrorNumberOf([&] { t->IndexSeek(7, u"1", FindFirstExact); }), 9);
   EXPECT_EQ(ErrorNumberOf([&] { t->IndexSeek(0, u"0,x,1,1", FindFirstExact); }), 13);
   EXPECT_EQ(ErrorNumberOf([&] { t->IndexSeek(0, u"0,1", FindFirstExact); }), 9);
+}
+
+// Keys read in place from a cell compare exactly as CompareKeys compares the texts,
+// errors included, whatever form the parts take.
+TEST(DataTableTest, InPlaceComparisonAgreesWithCompareKeys) {
+  const std::u16string parts[] = {
+      u"0",   u"1",  u"-1", u"12", u"012",         u"2147483647", u"-2147483648", u"2147483648",
+      u"1.5", u" 3", u"x",  u"",   u"99999999999", u"-",          u"+4",          u"12 "};
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<size_t> pick(0, std::size(parts) - 1), count(1, 5);
+  std::uniform_int_distribution<int> coin(0, 3);
+  auto make_key = [&] {
+    std::u16string key;
+    size_t n = count(rng);
+    for (size_t i = 0; i < n; ++i) {
+      if (i) key += u',';
+      key += coin(rng) ? parts[pick(rng) % 6] : parts[pick(rng)];
+    }
+    return key;
+  };
+  auto outcome = [](const std::function<LargerString()>& f) {
+    try {
+      return static_cast<int32_t>(f());
+    } catch (const Error& e) {
+      return 100 + e.Number();
+    }
+  };
+  Ref<DataTable> t = KeyedTable(65535, 80);
+  t->InsertRows(0, 1);
+  for (int i = 0; i < 20000; ++i) {
+    std::u16string stored = make_key(), value = make_key();
+    if (coin(rng) == 0) value = stored.substr(0, stored.size() / 2) + value;
+    t->SetStringData(0, 0, stored);
+    std::u16string trimmed = t->StringData(0, 0);
+    ASSERT_EQ(outcome([&] { return t->CompareCellKey(0, 0, value); }),
+              outcome([&] { return CompareKeys(trimmed, value); }))
+        << std::string(trimmed.begin(), trimmed.end()) << " vs "
+        << std::string(value.begin(), value.end());
+  }
 }
 
 TEST(DataTableTest, RawDataRoundTripsAndRefusesForeignBytes) {

@@ -90,6 +90,8 @@ class DataTable : public RefCounted {
   int32_t RowCount() const { return row_width_ ? used_bytes_ / row_width_ : 0; }
   // Exact, case-sensitive comparison of a text cell (trimmed) with text.
   bool StringEquals(int32_t column, int32_t row, std::u16string_view text) const;
+  // CompareKeys of the key in a text cell with key. REQUIRES: a cell inside the table.
+  LargerString CompareCellKey(int32_t column, int32_t row, std::u16string_view key) const;
   // Direct row access for the collections' bulk paths. REQUIRES: 0 <= row <= GetBounds.
   uint8_t* RowPointer(int32_t row) { return block_ + static_cast<size_t>(row) * row_width_; }
   const uint8_t* RowPointer(int32_t row) const {
