@@ -100,7 +100,11 @@ int32_t Channels::InsertEntry(int32_t network, int32_t device, int32_t channel,
     if (at <= last) {
       for (int32_t r = 0; r <= last; ++r) {
         int32_t index = lookup_->LongData(kIndexColumn, r);
-        if (index >= at) lookup_->SetLongData(kIndexColumn, r, index + 1);
+        // (Wrapping only matters for a lookup restored from a foreign snapshot.)
+        if (index >= at) {
+          lookup_->SetLongData(kIndexColumn, r,
+                               static_cast<int32_t>(static_cast<uint32_t>(index) + 1));
+        }
       }
     }
   }
@@ -182,7 +186,8 @@ int32_t Channels::Move(int32_t src_index, int32_t dest_index) {
 void Channels::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_channel,
                          int32_t dest_network, int32_t dest_device, int32_t dest_channel) {
   int32_t i = Find(src_network, src_device, src_channel);
-  if (i < 0) return;
+  // (An index past the list only in a list restored from a foreign snapshot.)
+  if (i < 0 || i > main_->GetBounds()) return;
   if (KeyBuffer(dest_network, dest_device, dest_channel).Length() > kKeyLength) return;
   int32_t taken = Find(dest_network, dest_device, dest_channel);
   if (taken >= 0 && taken != i) return;

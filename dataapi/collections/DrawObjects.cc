@@ -133,7 +133,7 @@ int32_t DrawObjects::FindEnd(int32_t network, int32_t device, int32_t channel) c
 void DrawObjects::RemoveGroup(int32_t network, int32_t device, int32_t channel) {
   int32_t b = FindBegin(network, device, channel);
   int32_t e = FindEnd(network, device, channel);
-  if (b < 0 || e < 0) return;
+  if (b < 0 || e < b) return;
   table_->DeleteRows(b, e - b + 1);
 }
 
@@ -141,7 +141,7 @@ int32_t DrawObjects::MoveGroup(int32_t src_network, int32_t src_device, int32_t 
                                int32_t dest_network, int32_t dest_device, int32_t dest_channel) {
   int32_t b = FindBegin(src_network, src_device, src_channel);
   int32_t e = FindEnd(src_network, src_device, src_channel);
-  if (b < 0 || e < 0) return -1;
+  if (b < 0 || e < b) return -1;
   KeyBuffer dest_key(dest_network, dest_device, dest_channel);
   if (dest_key.Length() > kKeyLength) return -1;
   const int32_t n = e - b + 1;

@@ -4,6 +4,7 @@
 #include "dataapi/Events.h"
 #include "dataapi/table/KeyText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -49,13 +50,17 @@ inline void WriteLong(uint8_t* row, int32_t column, int32_t value) {
   std::memcpy(row + Offset(column), &value, 4);
 }
 
-// Writes text into a cell of chars characters, padded with spaces.
+// Writes text into a cell of chars characters, padded with spaces. REQUIRES: the text
+// fits (chars <= 64).
 inline void WriteText(uint8_t* cell, int32_t chars, std::u16string_view text) {
-  for (int32_t i = 0; i < chars; ++i) {
-    char16_t c = static_cast<size_t>(i) < text.size() ? text[i] : u' ';
-    cell[2 * i] = static_cast<uint8_t>(c & 0xFF);
-    cell[2 * i + 1] = static_cast<uint8_t>(c >> 8);
-  }
+  static constexpr auto kSpaces = [] {
+    std::array<char16_t, 64> a{};
+    a.fill(u' ');
+    return a;
+  }();
+  size_t n = std::min(text.size(), static_cast<size_t>(chars));
+  std::memcpy(cell, text.data(), 2 * n);
+  std::memcpy(cell + 2 * n, kSpaces.data(), 2 * (static_cast<size_t>(chars) - n));
 }
 
 // Whether the keys of an event fit their columns.
@@ -64,23 +69,26 @@ inline bool KeysFit(int32_t network, int32_t device, int32_t channel, int32_t sa
          KeyBuffer(network, device, channel).Length() <= Events::kChannelKeyLength;
 }
 
-// Writes a whole row: both keys and every field of the record.
-inline void Write(uint8_t* row, const EventRecord& r) {
-  WriteText(row + Offset(kEventKey), Events::kEventKeyLength,
-            KeyBuffer(r.network, r.device, r.channel, r.sample_number).View());
-  WriteText(row + Offset(kChannelKey), Events::kChannelKeyLength,
-            KeyBuffer(r.network, r.device, r.channel).View());
-  WriteLong(row, kNetwork, r.network);
-  WriteLong(row, kDevice, r.device);
-  WriteLong(row, kChannel, r.channel);
-  WriteLong(row, kSampleNumber, r.sample_number);
-  WriteLong(row, kCommand, r.command);
-  WriteLong(row, kStartIntensity, r.start_intensity);
-  WriteLong(row, kEndIntensity, r.end_intensity);
-  WriteLong(row, kLongInterval, r.long_interval);
-  WriteLong(row, kShortInterval, r.short_interval);
-  for (int32_t s = 0; s <= kMaxSetting; ++s) WriteLong(row, kFirstSetting + s, r.settings[s]);
+// Writes a whole row, both keys and every field of the record, unless a key would not
+// fit its column; then nothing is written and the result is false.
+inline bool TryWrite(uint8_t* row, const EventRecord& r) {
+  KeyBuffer channel_key(r.network, r.device, r.channel);
+  if (channel_key.Length() > Events::kChannelKeyLength) return false;
+  KeyBuffer event_key = channel_key;
+  event_key.Append(r.sample_number);
+  if (event_key.Length() > Events::kEventKeyLength) return false;
+  WriteText(row + Offset(kEventKey), Events::kEventKeyLength, event_key.View());
+  WriteText(row + Offset(kChannelKey), Events::kChannelKeyLength, channel_key.View());
+  int32_t fields[kColumnCount - kNetwork] = {r.network,       r.device,        r.channel,
+                                             r.sample_number, r.command,       r.start_intensity,
+                                             r.end_intensity, r.long_interval, r.short_interval};
+  for (int32_t s = 0; s <= kMaxSetting; ++s) fields[kFirstSetting - kNetwork + s] = r.settings[s];
+  std::memcpy(row + Offset(kNetwork), fields, sizeof fields);
+  return true;
 }
+
+// Writes a whole row. REQUIRES: the keys fit (KeysFit).
+inline void Write(uint8_t* row, const EventRecord& r) { TryWrite(row, r); }
 
 inline EventRecord Read(const uint8_t* row) {
   EventRecord r;

@@ -17,7 +17,8 @@ int32_t Events::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_c
                           int32_t dest_network, int32_t dest_device, int32_t dest_channel) {
   int32_t b = FindBegin(src_network, src_device, src_channel);
   int32_t e = FindEnd(src_network, src_device, src_channel);
-  if (b < 0 || e < 0) return -1;
+  // (e < b only in a table restored from a foreign snapshot.)
+  if (b < 0 || e < b) return -1;
   std::vector<EventRecord> moved;
   moved.reserve(static_cast<size_t>(e - b + 1));
   for (int32_t i = b; i <= e; ++i) {
@@ -35,8 +36,9 @@ int32_t Events::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_c
   const int32_t n = static_cast<int32_t>(moved.size());
   KeyBuffer dest_key(dest_network, dest_device, dest_channel);
   int32_t db = FindBegin(dest_network, dest_device, dest_channel);
+  int32_t de = FindEnd(dest_network, dest_device, dest_channel);
   int32_t first = -1;
-  if (db < 0) {
+  if (db < 0 || de < db) {
     int32_t q = table_->IndexSeek(kChannelKey, dest_key.View(), FindRightAfter);
     if (q < 0) q = table_->GetBounds() + 1;
     q = table_->InsertRows(q, n);
@@ -45,7 +47,6 @@ int32_t Events::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_c
   } else {
     // The destination has events: merge both runs in sample order; a moved event
     // replaces one of the destination at the same sample.
-    int32_t de = FindEnd(dest_network, dest_device, dest_channel);
     const int32_t existing = de - db + 1;
     std::vector<uint8_t> old_rows(table_->RowPointer(db), table_->RowPointer(de) + kWidth);
     const size_t width = static_cast<size_t>(kWidth);
@@ -78,25 +79,28 @@ int32_t Events::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_c
 
 int32_t Events::AddMany(std::span<const EventRecord> records) {
   // The records that Add would take, in key order; of equal keys the earliest wins.
-  std::vector<uint32_t> order;
+  struct Keyed {
+    SortKey key;
+    uint32_t index;
+    bool operator<(const Keyed& o) const { return key != o.key ? key < o.key : index < o.index; }
+  };
+  std::vector<Keyed> order;
   order.reserve(records.size());
   for (uint32_t i = 0; i < records.size(); ++i) {
     const EventRecord& r = records[i];
-    if (KeysFit(r.network, r.device, r.channel, r.sample_number)) order.push_back(i);
+    if (KeysFit(r.network, r.device, r.channel, r.sample_number)) order.push_back({KeyOf(r), i});
   }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](uint32_t a, uint32_t b) { return KeyOf(records[a]) < KeyOf(records[b]); });
-  order.erase(
-      std::unique(order.begin(), order.end(),
-                  [&](uint32_t a, uint32_t b) { return KeyOf(records[a]) == KeyOf(records[b]); }),
-      order.end());
+  std::sort(order.begin(), order.end());
+  order.erase(std::unique(order.begin(), order.end(),
+                          [](const Keyed& a, const Keyed& b) { return a.key == b.key; }),
+              order.end());
 
-  // Keys already present keep their event: count what is really new.
+  // Keys already present keep their event: mark what is really new.
   const int32_t old_count = table_->GetBounds() + 1;
   std::vector<uint8_t> is_new(order.size(), 0);
   int64_t added = 0;
   for (size_t j = 0, i = 0; j < order.size(); ++j) {
-    SortKey key = KeyOf(records[order[j]]);
+    const SortKey& key = order[j].key;
     while (i < static_cast<size_t>(old_count) &&
            KeyOf(table_->RowPointer(static_cast<int32_t>(i))) < key) {
       ++i;
@@ -116,12 +120,19 @@ int32_t Events::AddMany(std::span<const EventRecord> records) {
   int64_t i = old_count - 1, w = old_count + added - 1;
   for (int64_t j = static_cast<int64_t>(order.size()) - 1; j >= 0; --j) {
     if (!is_new[j]) continue;
-    SortKey key = KeyOf(records[order[j]]);
-    while (i >= 0 && KeyOf(table_->RowPointer(static_cast<int32_t>(i))) > key) {
-      std::memcpy(table_->RowPointer(static_cast<int32_t>(w--)),
-                  table_->RowPointer(static_cast<int32_t>(i--)), static_cast<size_t>(kWidth));
+    const SortKey& key = order[j].key;
+    // The old rows above the new key move up as one block.
+    int64_t first = i;
+    while (first >= 0 && KeyOf(table_->RowPointer(static_cast<int32_t>(first))) > key) --first;
+    int64_t run = i - first;
+    if (run > 0) {
+      std::memmove(table_->RowPointer(static_cast<int32_t>(w - run + 1)),
+                   table_->RowPointer(static_cast<int32_t>(first + 1)),
+                   static_cast<size_t>(run) * kWidth);
+      w -= run;
+      i = first;
     }
-    Write(table_->RowPointer(static_cast<int32_t>(w--)), records[order[j]]);
+    Write(table_->RowPointer(static_cast<int32_t>(w--)), records[order[j].index]);
   }
   RaiseRefresh();
   return static_cast<int32_t>(added);
@@ -155,10 +166,8 @@ void Events::FillFromSorted(const std::function<bool(EventRecord&)>& next, int32
   while (w < count && next(record)) {
     SortKey key = KeyOf(record);
     if (w > 0 && key == previous) continue;
-    if (!KeysFit(record.network, record.device, record.channel, record.sample_number)) {
-      throw Error::Overflow("Events.BulkCreate");
-    }
-    Write(table->RowPointer(w++), record);
+    if (!TryWrite(table->RowPointer(w), record)) throw Error::Overflow("Events.BulkCreate");
+    ++w;
     previous = key;
   }
   if (w < count) table->DeleteRows(w, count - w);

@@ -1,10 +1,31 @@
 // Loading all events at once from a recordset (the event table of a sequence file).
+//
+// The records are read in the order they are stored, one field at a time, and put in
+// key order here: numerically by Network, Device, Channel and SampleNumber whatever
+// the fields' types, and of records with equal keys the one stored first wins.
 #include "dataapi/Events.h"
 #include "platform/recordset/Recordset.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 namespace quarnel::dataapi {
+namespace {
+
+// The cell as a 32-bit integer, with the conversions a field value read makes.
+int32_t CellInt32(const RecordTable& table, size_t row, size_t column) {
+  const RecordColumn& c = table.Column(column);
+  if (c.kind() == StorageKind::kInt32) {
+    CellState state = c.State(row);
+    if (state == CellState::kValue) return c.Int32(row);
+    if (state == CellState::kEmpty) return 0;
+  }
+  return table.Get(row, column).ToInt32("Field.Value");
+}
+
+}  // namespace
 
 bool RecordsetHasField(Recordset& rs, std::string_view name) {
   return rs.Fields().Find(name) != nullptr;
@@ -17,43 +38,50 @@ void Events::BulkCreate(Recordset& rs) {
   for (const char* name : kRequired) {
     if (!RecordsetHasField(rs, name)) return;
   }
-  rs.SetSort("network, device, channel, samplenumber");
   rs.SetFilter("");
   const int32_t count = rs.RecordCount();
+  const RecordTable& table = rs.Table();
+  auto column = [&](const char* name) { return table.FindField(name); };
 
-  // Each field is looked up once; the rows are then read through the handles.
-  Fields& fields = rs.Fields();
-  Field& network = fields["Network"];
-  Field& device = fields["Device"];
-  Field& channel = fields["Channel"];
-  Field& sample = fields["SampleNumber"];
-  Field& command = fields["Command"];
-  Field& start = fields["StartIntensity"];
-  Field& end = fields["EndIntensity"];
-  Field& short_interval = fields["ShortInterval"];
-  Field& long_interval = fields["LongInterval"];
-  std::array<Field*, kMaxSetting + 1> settings{};
+  std::vector<EventRecord> records(static_cast<size_t>(count));
+  auto read = [&](ptrdiff_t col, int32_t EventRecord::*member) {
+    for (size_t row = 0; row < records.size(); ++row) {
+      records[row].*member = CellInt32(table, row, static_cast<size_t>(col));
+    }
+  };
+  read(column("Network"), &EventRecord::network);
+  read(column("Device"), &EventRecord::device);
+  read(column("Channel"), &EventRecord::channel);
+  read(column("SampleNumber"), &EventRecord::sample_number);
+  read(column("Command"), &EventRecord::command);
+  read(column("StartIntensity"), &EventRecord::start_intensity);
+  read(column("EndIntensity"), &EventRecord::end_intensity);
+  read(column("LongInterval"), &EventRecord::long_interval);
+  read(column("ShortInterval"), &EventRecord::short_interval);
   for (int32_t s = 0; s <= kMaxSetting; ++s) {
-    settings[s] = fields.Find("Setting" + std::to_string(s));
+    ptrdiff_t col = column(("Setting" + std::to_string(s)).c_str());
+    for (size_t row = 0; row < records.size(); ++row) {
+      records[row].settings[s] = col < 0 ? 0 : CellInt32(table, row, static_cast<size_t>(col));
+    }
   }
 
-  if (count > 0) rs.MoveFirst();
+  struct Keyed {
+    std::array<int32_t, 4> key;
+    uint32_t row;
+    bool operator<(const Keyed& o) const { return key != o.key ? key < o.key : row < o.row; }
+  };
+  std::vector<Keyed> order(records.size());
+  for (size_t row = 0; row < records.size(); ++row) {
+    const EventRecord& r = records[row];
+    order[row] = {{r.network, r.device, r.channel, r.sample_number}, static_cast<uint32_t>(row)};
+  }
+  std::sort(order.begin(), order.end());
+
+  size_t next = 0;
   FillFromSorted(
       [&](EventRecord& r) {
-        if (rs.Eof()) return false;
-        r.network = network.Int32();
-        r.device = device.Int32();
-        r.channel = channel.Int32();
-        r.sample_number = sample.Int32();
-        r.command = command.Int32();
-        r.start_intensity = start.Int32();
-        r.end_intensity = end.Int32();
-        r.long_interval = long_interval.Int32();
-        r.short_interval = short_interval.Int32();
-        for (int32_t s = 0; s <= kMaxSetting; ++s) {
-          r.settings[s] = settings[s] ? settings[s]->Int32() : 0;
-        }
-        rs.MoveNext();
+        if (next == order.size()) return false;
+        r = records[order[next++].row];
         return true;
       },
       count);
