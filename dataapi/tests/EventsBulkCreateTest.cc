@@ -133,6 +133,26 @@ TEST(EventsBulkCreateTest, ValueThatIsNoNumberRaisesAndKeepsTheEvents) {
   EXPECT_EQ(e->Network(0), 7);
 }
 
+TEST(EventsBulkCreateTest, TextFieldsAreOrderedAsNumbers) {
+  Recordset rs;
+  for (const char* name : {"Network", "Device", "Channel", "Command", "StartIntensity",
+                           "EndIntensity", "ShortInterval", "LongInterval"}) {
+    rs.Fields().Append(name, DataTypeEnum::adInteger);
+  }
+  rs.Fields().Append("SampleNumber", DataTypeEnum::adVarChar, 12);
+  rs.Open();
+  for (const char* sample : {"1000", "200", "-5", "30"}) {
+    rs.AddNew();
+    rs.Fields()["SampleNumber"].SetText(sample);
+  }
+  Ref<Events> e = Events::Create();
+  e->BulkCreate(rs);
+  ASSERT_EQ(e->GetBounds(), 3);
+  const int32_t expected[] = {-5, 30, 200, 1000};
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(e->SampleNumber(i), expected[i]);
+  EXPECT_EQ(e->FindLeft(0, 0, 0, 250), 2);
+}
+
 TEST(EventsBulkCreateTest, AgreesWithAddManyOnRandomData) {
   std::mt19937 rng(99);
   std::uniform_int_distribution<int32_t> small(-1, 3), sample(-2, 30), any(-500, 500);

@@ -97,10 +97,11 @@ class Events : public RefCounted {
   // Replaces all events by the records of rs, which must have the fields Network,
   // Device, Channel, SampleNumber, Command, StartIntensity, EndIntensity,
   // ShortInterval and LongInterval (any case; Setting0.. are optional, 0 when absent).
-  // Records with equal address and sample keep the first in sort order. A missing
-  // field changes nothing and raises nothing. The recordset's Sort and Filter are set
-  // on the way. Errors of the recordset (a value that is no integer) reach the caller
-  // and leave the events as they were.
+  // Records are put in key order numerically, whatever the fields' types; of records
+  // with equal address and sample the one stored first is kept. A missing field changes
+  // nothing and raises nothing. The recordset's filter is cleared; its sort and current
+  // row are left alone. Errors of the recordset (a value that is no integer) reach the
+  // caller and leave the events as they were.
   void BulkCreate(Recordset& rs);
   // Adds an event with every other field 0. Its index, or -1 when the channel already
   // has an event at that sample (with overwrite, that event is replaced instead).
