@@ -193,6 +193,8 @@ int32_t DataTable::IndexSeek(int32_t key_column, std::u16string_view value,
   auto compare = [&](int32_t row) { return dataapi::CompareCellKey(cell(row), key, kSource); };
 
   int32_t lo = 0, hi = last;
+  bool lo_known = false, hi_known = false;
+  LargerString lo_cmp = KeysAreIdentical, hi_cmp = KeysAreIdentical;
   const bool leftward = find_type == FindLeftOrEqual || find_type == FindFirstExact;
   do {
     int32_t mid = lo + (hi - lo) / 2;
@@ -210,30 +212,42 @@ int32_t DataTable::IndexSeek(int32_t key_column, std::u16string_view value,
       __builtin_prefetch(RowPointer(b + (hi - b) / 2) + offset);
     }
     LargerString c = compare(mid);
-    if (leftward) {
-      (c == FirstKeyLessThan ? lo : hi) = mid;
+    if (leftward ? c == FirstKeyLessThan : c != FirstKeyGreaterThan) {
+      lo = mid;
+      lo_known = true, lo_cmp = c;
     } else {
-      (c == FirstKeyGreaterThan ? hi : lo) = mid;
+      hi = mid;
+      hi_known = true, hi_cmp = c;
     }
   } while (hi - lo >= 2);
 
-  const bool lo_equals = cell(lo).Equals(value);
-  const bool hi_equals = cell(hi).Equals(value);
+  // Comparisons the search already made are not made again. A row whose comparison
+  // did not find the keys identical cannot hold the very text searched for.
+  auto compare_lo = [&] {
+    if (!lo_known) lo_cmp = compare(lo), lo_known = true;
+    return lo_cmp;
+  };
+  auto compare_hi = [&] {
+    if (!hi_known) hi_cmp = compare(hi), hi_known = true;
+    return hi_cmp;
+  };
+  const bool lo_equals = (!lo_known || lo_cmp == KeysAreIdentical) && cell(lo).Equals(value);
+  const bool hi_equals = (!hi_known || hi_cmp == KeysAreIdentical) && cell(hi).Equals(value);
   switch (find_type) {
     case FindFirstExact:
     case FindLeftOrEqual:
-      if (lo_equals || hi_equals) return compare(lo) != FirstKeyLessThan ? lo : hi;
+      if (lo_equals || hi_equals) return compare_lo() != FirstKeyLessThan ? lo : hi;
       if (find_type == FindFirstExact) return -1;
-      if (compare(hi) == FirstKeyLessThan) return hi;
-      if (compare(lo) == FirstKeyLessThan) return lo;
+      if (compare_hi() == FirstKeyLessThan) return hi;
+      if (compare_lo() == FirstKeyLessThan) return lo;
       return -1;
     case FindRightAfter:
       if (lo_equals || hi_equals) {
-        if (compare(hi) == KeysAreIdentical) return hi + 1 > last ? -1 : hi + 1;
+        if (compare_hi() == KeysAreIdentical) return hi + 1 > last ? -1 : hi + 1;
         return hi;
       }
-      if (compare(lo) == FirstKeyGreaterThan) return lo;
-      if (compare(hi) == FirstKeyGreaterThan) return hi;
+      if (compare_lo() == FirstKeyGreaterThan) return lo;
+      if (compare_hi() == FirstKeyGreaterThan) return hi;
       return -1;
     case FindLastExact:
       if (hi_equals) return hi;

@@ -3,6 +3,7 @@
 #include "dataapi/SharedMalloc.h"
 #include "platform/base/Error.h"
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <thread>
@@ -251,6 +252,82 @@ TEST(DataTableTest, InPlaceComparisonAgreesWithCompareKeys) {
               outcome([&] { return CompareKeys(trimmed, value); }))
         << std::string(trimmed.begin(), trimmed.end()) << " vs "
         << std::string(value.begin(), value.end());
+  }
+}
+
+// The search as the table's rules state it, on texts read with StringData.
+int32_t ReferenceSeek(const DataTable& t, const std::u16string& value, FindType find) {
+  int32_t last = t.GetBounds();
+  if (last < 0) return -1;
+  auto key = [&](int32_t row) { return t.StringData(0, row); };
+  int32_t lo = 0, hi = last;
+  do {
+    int32_t mid = lo + (hi - lo) / 2;
+    LargerString c = CompareKeys(key(mid), value);
+    if (find == FindLeftOrEqual || find == FindFirstExact) {
+      (c == FirstKeyLessThan ? lo : hi) = mid;
+    } else {
+      (c == FirstKeyGreaterThan ? hi : lo) = mid;
+    }
+  } while (hi - lo >= 2);
+  std::u16string k_lo = key(lo), k_hi = key(hi);
+  bool lo_equals = k_lo == value, hi_equals = k_hi == value;
+  switch (find) {
+    case FindFirstExact:
+    case FindLeftOrEqual:
+      if (lo_equals || hi_equals) return CompareKeys(k_lo, value) != FirstKeyLessThan ? lo : hi;
+      if (find == FindFirstExact) return -1;
+      if (CompareKeys(k_hi, value) == FirstKeyLessThan) return hi;
+      if (CompareKeys(k_lo, value) == FirstKeyLessThan) return lo;
+      return -1;
+    case FindRightAfter:
+      if (lo_equals || hi_equals) {
+        if (CompareKeys(k_hi, value) == KeysAreIdentical) return hi + 1 > last ? -1 : hi + 1;
+        return hi;
+      }
+      if (CompareKeys(k_lo, value) == FirstKeyGreaterThan) return lo;
+      if (CompareKeys(k_hi, value) == FirstKeyGreaterThan) return hi;
+      return -1;
+    case FindLastExact:
+      if (hi_equals) return hi;
+      if (lo_equals) return lo;
+      return -1;
+  }
+  return -1;
+}
+
+TEST(DataTableTest, SeekAgreesWithTheStatedSearchOnRandomTables) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> part(0, 6), rows(0, 40), form(0, 9);
+  // A number as a key part, now and then in a form other than the plain one.
+  auto text = [&](int n) {
+    std::u16string digits;
+    for (char c : std::to_string(n)) digits.push_back(static_cast<char16_t>(c));
+    switch (form(rng)) {
+      case 0:
+        return u"0" + digits;
+      case 1:
+        return digits + u".0";
+      default:
+        return digits;
+    }
+  };
+  for (int round = 0; round < 400; ++round) {
+    std::vector<std::pair<int, int>> keys(static_cast<size_t>(rows(rng)));
+    for (auto& k : keys) k = {part(rng), part(rng)};
+    std::sort(keys.begin(), keys.end());
+    Ref<DataTable> t = KeyedTable(4096, 40);
+    for (auto [a, b] : keys) {
+      int32_t row = t->InsertRows(t->GetBounds() + 1, 1);
+      t->SetStringData(0, row, text(a) + u"," + text(b));
+    }
+    for (int probe = 0; probe < 20; ++probe) {
+      std::u16string value = text(part(rng)) + u"," + text(part(rng));
+      for (FindType f : {FindLeftOrEqual, FindRightAfter, FindFirstExact, FindLastExact}) {
+        ASSERT_EQ(t->IndexSeek(0, value, f), ReferenceSeek(*t, value, f))
+            << "round " << round << " find " << f;
+      }
+    }
   }
 }
 
