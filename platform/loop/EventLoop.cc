@@ -152,23 +152,22 @@ std::shared_ptr<LoopPoster> EventLoop::ThreadPoster() { return cross_thread_; }
 // --- Signals
 
 void EventLoop::SetQuitSignalHandler(std::function<void(int)> handler) {
-  static_assert(kTimerKey == 0);
   if (signals_) {
-    // Drop the old watch first: its descriptor closes with it.
-    for (auto it = watches_.begin(); it != watches_.end(); ++it) {
-      if (it->second.fd == signals_->Fd()) {
-        Unwatch(it->first);
-        break;
-      }
-    }
+    Unwatch(signal_watch_);  // before its descriptor closes
     signals_.reset();
   }
+  quit_handler_.reset();
   if (!handler) return;
   signals_ = std::make_unique<SignalWatch>();
+  quit_handler_ = std::make_shared<std::function<void(int)>>(std::move(handler));
   SignalWatch* watch = signals_.get();
-  Watch(watch->Fd(), kReadable, [this, watch, handler = std::move(handler)](uint32_t) {
+  signal_watch_ = Watch(watch->Fd(), kReadable, [this, watch](uint32_t) {
     for (int signal : watch->TakeSignals()) {
-      Post([handler, signal] { handler(signal); });
+      std::weak_ptr<std::function<void(int)>> current = quit_handler_;
+      Post([current, signal] {
+        // Only while that handler is still the one set: its owner may have gone since.
+        if (auto handler = current.lock()) (*handler)(signal);
+      });
     }
   });
 }

@@ -130,6 +130,9 @@ class EventLoop {
   WatchId next_watch_ = 1;
   std::shared_ptr<CrossThreadQueue> cross_thread_;
   std::unique_ptr<SignalWatch> signals_;
+  WatchId signal_watch_ = 0;
+  // The current quit-signal handler; messages for a replaced one are dropped.
+  std::shared_ptr<std::function<void(int)>> quit_handler_;
   std::unique_ptr<WindowTable> windows_;
   int run_depth_ = 0;
   bool quit_ = false;

@@ -117,5 +117,19 @@ TEST(WindowTest, QuitSignalClosesTheWindowThroughTheLoop) {
   EXPECT_TRUE(window.Unloaded());
 }
 
+TEST(WindowTest, SignalForAWindowThatHasGoneIsDropped) {
+  EventLoop loop;
+  std::ostringstream console;
+  bool asked = false;
+  auto window = std::make_unique<Window>(loop, "frmMain", console);
+  window->OnQueryUnload([&](bool&) { asked = true; });
+  // The window goes in a message queued before the signal's.
+  loop.Post([&] { window.reset(); });
+  ASSERT_EQ(::raise(SIGTERM), 0);
+  loop.RunFor(milliseconds(10));
+  EXPECT_EQ(window, nullptr);
+  EXPECT_FALSE(asked);
+}
+
 }  // namespace
 }  // namespace quarnel::platform
