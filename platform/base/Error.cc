@@ -30,4 +30,8 @@ Error Error::TypeMismatch(std::string source) {
   return Error(kTypeMismatch, "Type mismatch", std::move(source));
 }
 
+Error Error::ObjectNotSet(std::string source) {
+  return Error(kObjectNotSet, "Object variable or With block variable not set", std::move(source));
+}
+
 }  // namespace quarnel

@@ -1,6 +1,6 @@
 // The one error type of the project.
 //
-// A failure that the system numbers (the runtime errors 6, 7, 9, 11 and 13, the socket
+// A failure that the system numbers (the runtime errors 6, 7, 9, 11, 13 and 91, the socket
 // object's 40006 to 40026, the platform's socket error numbers, the recordset errors)
 // travels as an Error: its number, its description and its source, the member that
 // raised it ("UniSock.GetData", "DataTable.InsertRows"). Library members throw it;
@@ -31,12 +31,15 @@ class Error : public std::exception {
   static constexpr int32_t kSubscriptOutOfRange = 9;
   static constexpr int32_t kDivisionByZero = 11;
   static constexpr int32_t kTypeMismatch = 13;
+  // A member used through a reference that holds no object.
+  static constexpr int32_t kObjectNotSet = 91;
 
   static Error Overflow(std::string source);
   static Error OutOfMemory(std::string source);
   static Error SubscriptOutOfRange(std::string source);
   static Error DivisionByZero(std::string source);
   static Error TypeMismatch(std::string source);
+  static Error ObjectNotSet(std::string source);
 
  private:
   int32_t number_;

@@ -17,6 +17,7 @@ TEST(ErrorTest, RuntimeErrorsCarryNumberDescriptionAndSource) {
       {Error::SubscriptOutOfRange("DataTable.ColumnType"), 9, "Subscript out of range"},
       {Error::DivisionByZero("DataTable.InsertRows"), 11, "Division by zero"},
       {Error::TypeMismatch("DataTable.IndexSeek"), 13, "Type mismatch"},
+      {Error::ObjectNotSet("File.Clone"), 91, "Object variable or With block variable not set"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.error.Number(), c.number);
