@@ -3,13 +3,15 @@
 // serial number of the interface to use (none, or no match: the first one attached).
 //
 // QUARNEL_FTDI=sim:SERIAL[,SERIAL...] runs on simulated interfaces instead of hardware
-// (see platform/ftdi/BackendFactory.h).
+// (see platform/ftdi/BackendFactory.h). The server asks for a real-time priority, so its
+// frames keep their clock on a busy machine; QUARNEL_PRIORITY=normal leaves it ordinary.
 #include "dmxserver/FrmMain.h"
 #include "platform/ftdi/BackendFactory.h"
 #include "platform/ftdi/LineClock.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/process/Priority.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -21,7 +23,11 @@ int main(int argc, char** argv) {
   }
 
   // Frames must keep their 26 ms clock even when the machine is busy.
-  quarnel::platform::RaiseClockThreadPriority();
+  // QUARNEL_PRIORITY=normal keeps the ordinary priority (tests running many servers).
+  const char* priority = std::getenv("QUARNEL_PRIORITY");
+  if (priority == nullptr || std::string(priority) != "normal") {
+    quarnel::platform::RaiseClockThreadPriority();
+  }
   quarnel::platform::EventLoop loop;
   quarnel::ftdi::SystemLineClock clock;
   std::unique_ptr<quarnel::ftdi::D2xx> d2xx = quarnel::ftdi::MakeD2xx(

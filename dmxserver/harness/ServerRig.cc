@@ -12,7 +12,10 @@ ServerRig::ServerRig(RigOptions options)
   p.program = options.program;
   p.args = options.args;
   p.output_prefix = options.work_prefix;
-  p.env = {{"QUARNEL_FTDI", options.devices}, {"QUARNEL_FTDI_CAPTURE", capture_path_}};
+  // Many servers under test at a real-time priority would take turns of 100 ms each.
+  p.env = {{"QUARNEL_FTDI", options.devices},
+           {"QUARNEL_FTDI_CAPTURE", capture_path_},
+           {"QUARNEL_PRIORITY", "normal"}};
   if (options.fast) p.env.emplace_back("QUARNEL_FTDI_SIM_FAST", "1");
   process_ = std::make_unique<ServerProcess>(std::move(p));
   std::string error;

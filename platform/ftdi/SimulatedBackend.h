@@ -45,6 +45,11 @@ class SimulatedBackend : public FtdiBackend {
   void Plug(const std::string& serial);
   void FailOpen(const std::string& serial, FtdiOutcome outcome, std::string text);
 
+  // Returns once every call so far is in the capture file.
+  void FlushCapture() {
+    if (capture_) capture_->Flush();
+  }
+
   // Frames whose last bytes were still on the line when a break began.
   int FramesCutByBreak() const { return frames_cut_by_break_; }
 

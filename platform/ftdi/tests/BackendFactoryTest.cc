@@ -70,18 +70,21 @@ TEST(BackendFactoryTest, SimulatedDevicesWriteTheCaptureNamed) {
   env.ftdi = "sim:Q1";
   env.capture = path.c_str();
   env.sim_fast = "1";
-  D2xx d2xx(MakeBackend(env, clock, report), clock, report);
-  FT_HANDLE h = 0;
-  ASSERT_EQ(d2xx.FT_Open(0, &h), kFtOk);
-  ASSERT_EQ(d2xx.FT_SetDivisor(h, 12), kFtOk);
-  std::vector<uint8_t> slots(512, 1);
-  uint32_t written = 0;
-  const auto before = clock.Now();
-  ASSERT_EQ(d2xx.FT_Write(h, slots.data(), 512, &written), kFtOk);
-  EXPECT_EQ(clock.Now(), before) << "QUARNEL_FTDI_SIM_FAST=1 makes writes take no time";
+  {
+    D2xx d2xx(MakeBackend(env, clock, report), clock, report);
+    FT_HANDLE h = 0;
+    ASSERT_EQ(d2xx.FT_Open(0, &h), kFtOk);
+    ASSERT_EQ(d2xx.FT_SetDivisor(h, 12), kFtOk);
+    std::vector<uint8_t> slots(512, 1);
+    uint32_t written = 0;
+    const auto before = clock.Now();
+    ASSERT_EQ(d2xx.FT_Write(h, slots.data(), 512, &written), kFtOk);
+    EXPECT_EQ(clock.Now(), before) << "QUARNEL_FTDI_SIM_FAST=1 makes writes take no time";
+  }  // closing writes what is left of the capture
   const std::vector<std::string> calls = CaptureTexts(path);
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0], "Q1 OPEN 0");
+  EXPECT_EQ(calls[3], "Q1 CLOSE");
 }
 
 TEST(BackendFactoryTest, ACaptureThatCannotBeWrittenIsReported) {

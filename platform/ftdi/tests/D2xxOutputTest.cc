@@ -32,12 +32,40 @@ TEST(D2xxOutputTest, WritesAreRecordedAsCountAndLowerCaseHex) {
   EXPECT_EQ(rig.Capture(), expected);
 }
 
+TEST(CaptureWriterTest, LinesReachTheFileInTheOrderOfTheCalls) {
+  FakeLineClock clock;
+  const std::string path = TempCapturePath("order");
+  {
+    CaptureWriter writer(path, clock);
+    ASSERT_TRUE(writer.Ok());
+    for (int i = 0; i < 2000; ++i) {
+      clock.Advance(nanoseconds(1));
+      const uint8_t byte = static_cast<uint8_t>(i);
+      writer.Write("S" + std::to_string(i % 3), std::span<const uint8_t>(&byte, 1));
+      if (i % 500 == 0) {
+        writer.Flush();
+        EXPECT_EQ(CaptureTexts(path).size(), static_cast<size_t>(i + 1));
+      }
+    }
+    writer.Call("S0", "CLOSE", {});
+  }
+  const std::vector<CapturedCall> calls = ReadCapture(path);
+  ASSERT_EQ(calls.size(), 2001u);
+  for (int i = 0; i < 2000; ++i) {
+    ASSERT_EQ(calls[static_cast<size_t>(i)].ns, i + 1);
+    static constexpr char kHex[] = "0123456789abcdef";
+    const std::string hex = {kHex[(i & 255) >> 4], kHex[i & 15]};
+    ASSERT_EQ(calls[static_cast<size_t>(i)].text, "S" + std::to_string(i % 3) + " WRITE 1 " + hex);
+  }
+  EXPECT_EQ(calls.back().text, "S0 CLOSE");
+}
+
 TEST(D2xxOutputTest, CaptureTimesCountFromTheOpeningOfTheCapture) {
   D2xxTestRig rig("times", {"S1"});
   rig.clock.Advance(std::chrono::milliseconds(5));
   FT_HANDLE h = rig.OpenForDmx(0);
   rig.SendFrame(h);
-  const std::vector<CapturedCall> calls = ReadCapture(rig.capture_path);
+  const std::vector<CapturedCall> calls = rig.Calls();
   ASSERT_EQ(calls.size(), 12u);
   EXPECT_EQ(calls[0].ns, 5'000'000);
   // The 1-byte start code takes one slot time before the 512 slots are handed over.
@@ -94,7 +122,7 @@ TEST(D2xxOutputTest, BreakWaitsUntilThePreviousFrameHasLeftTheChip) {
   EXPECT_EQ(rig.sim->FramesCutByBreak(), 0);
 
   // Each break comes no sooner than the previous frame's 513 slots need on the line.
-  const std::vector<CapturedCall> calls = ReadCapture(rig.capture_path);
+  const std::vector<CapturedCall> calls = rig.Calls();
   int64_t first_slot = -1;
   for (const CapturedCall& c : calls) {
     if (c.text == "S1 WRITE 1 00") first_slot = c.ns;

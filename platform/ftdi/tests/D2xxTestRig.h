@@ -24,7 +24,15 @@ struct D2xxTestRig {
                                   [this](const std::string& line) { reports.push_back(line); });
   }
 
-  std::vector<std::string> Capture() const { return CaptureTexts(capture_path); }
+  // The capture so far (everything, once the layer is gone).
+  std::vector<std::string> Capture() {
+    if (d2xx) sim->FlushCapture();
+    return CaptureTexts(capture_path);
+  }
+  std::vector<CapturedCall> Calls() {
+    if (d2xx) sim->FlushCapture();
+    return ReadCapture(capture_path);
+  }
 
   // Opens the device at `index` and sets the line up as the DMX output does.
   FT_HANDLE OpenForDmx(int32_t index) {
