@@ -1,0 +1,14 @@
+#include "platform/fs/FileErrors.h"
+
+#include <utility>
+
+namespace quarnel::platform {
+
+Error FileAccessError(std::string source, const std::filesystem::path& path,
+                      const std::string& why) {
+  return Error(kPathFileAccessError,
+               "Path/File access error (\"" + path.string() + "\": " + why + ")",
+               std::move(source));
+}
+
+}  // namespace quarnel::platform

@@ -1,0 +1,90 @@
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/FileLock.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quarnel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path LockPath() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  fs::path dir = fs::path(::testing::TempDir()) /
+                 ("filelock-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  return dir / "workspace.lock";
+}
+
+// Whether another process could take the lock right now (it tries without waiting).
+bool FreeForAnotherProcess(const fs::path& path) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
+    ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(FileLockTest, HeldAgainstOtherProcessesUntilTheOutermostHolderEnds) {
+  const fs::path path = LockPath();
+  EXPECT_TRUE(FreeForAnotherProcess(path));
+  {
+    ExclusiveFileLock outer(path, "Test");
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_FALSE(FreeForAnotherProcess(path));
+    {
+      ExclusiveFileLock inner(path, "Test");  // the same thread takes it again at once
+      EXPECT_FALSE(FreeForAnotherProcess(path));
+    }
+    EXPECT_FALSE(FreeForAnotherProcess(path));
+  }
+  EXPECT_TRUE(FreeForAnotherProcess(path));
+  EXPECT_TRUE(fs::exists(path));  // the lock file stays
+}
+
+TEST(FileLockTest, AnotherThreadWaitsForTheHolder) {
+  const fs::path path = LockPath();
+  std::atomic<bool> taken{false};
+  std::thread other;
+  {
+    ExclusiveFileLock held(path, "Test");
+    other = std::thread([&] {
+      ExclusiveFileLock mine(path, "Test");
+      taken = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(taken);
+  }
+  other.join();
+  EXPECT_TRUE(taken);
+}
+
+TEST(FileLockTest, ALockFileThatCannotBeMadeIsAClearError) {
+  const fs::path path = LockPath().parent_path() / "missing-folder" / "workspace.lock";
+  try {
+    ExclusiveFileLock lock(path, "File.Load");
+    FAIL() << "locked a file in a missing folder";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), kPathFileAccessError);
+    EXPECT_EQ(e.Source(), "File.Load");
+    EXPECT_NE(e.Description().find("missing-folder"), std::string::npos) << e.Description();
+  }
+  // A failed attempt leaves nothing behind: the lock can be taken afterwards.
+  fs::create_directories(path.parent_path());
+  ExclusiveFileLock lock(path, "Test");
+}
+
+}  // namespace
+}  // namespace quarnel::platform
