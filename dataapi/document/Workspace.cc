@@ -1,0 +1,58 @@
+#include "dataapi/document/Workspace.h"
+
+#include "dataapi/File.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/WholeFile.h"
+#include "platform/process/ModuleFolder.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace quarnel::dataapi {
+namespace {
+
+std::filesystem::path PreparedFolder(const char* source) {
+  std::filesystem::path folder = WorkspaceFolder();
+  if (folder.empty()) {
+    throw platform::FileAccessError(source, folder,
+                                    "the folder of the library's own file cannot be found; "
+                                    "set QUARNEL_WORKSPACE to a folder");
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec || !std::filesystem::is_directory(folder)) {
+      throw platform::FileAccessError(
+          source, folder,
+          "the workspace folder could not be created: " +
+              (ec ? ec.message() : std::string("a file of that name is in the way")));
+    }
+  }
+  return folder;
+}
+
+}  // namespace
+
+std::filesystem::path WorkspaceFolder() {
+  if (const char* dir = std::getenv("QUARNEL_WORKSPACE"); dir != nullptr && *dir != '\0') {
+    return std::filesystem::path(dir);
+  }
+  return platform::ModuleFolder(reinterpret_cast<const void*>(&WorkspaceFolder));
+}
+
+Workspace::Workspace(const char* source)
+    : source_(source),
+      folder_(PreparedFolder(source)),
+      lock_(folder_ / std::filesystem::path(kLockFile), source) {}
+
+std::filesystem::path Workspace::PathOf(std::string_view file_name) const {
+  return folder_ / std::filesystem::path(file_name);
+}
+
+void Workspace::WriteCache(std::string_view file_name, std::string_view bytes) const {
+  const std::filesystem::path path = PathOf(file_name);
+  platform::DeleteFileQuietly(path);
+  platform::WriteWholeFile(path, bytes, source_);
+}
+
+}  // namespace quarnel::dataapi
