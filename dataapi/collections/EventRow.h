@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -105,14 +106,29 @@ inline EventRecord Read(const uint8_t* row) {
   return r;
 }
 
-// The sort key of a row, from its address columns (they agree with the key text).
-using SortKey = std::array<int32_t, 4>;
+// The sort key of an event, packed into two unsigned words that order as its four
+// signed parts (Network, Device, Channel, SampleNumber) do.
+struct SortKey {
+  uint64_t high;
+  uint64_t low;
+  friend auto operator<=>(const SortKey&, const SortKey&) = default;
+};
+
+inline SortKey Pack(int32_t network, int32_t device, int32_t channel, int32_t sample) {
+  auto word = [](int32_t a, int32_t b) {
+    return (uint64_t{static_cast<uint32_t>(a) ^ 0x80000000u} << 32) |
+           (static_cast<uint32_t>(b) ^ 0x80000000u);
+  };
+  return {word(network, device), word(channel, sample)};
+}
+
+// The key of a row, from its address columns (they agree with the key text).
 inline SortKey KeyOf(const uint8_t* row) {
-  return {ReadLong(row, kNetwork), ReadLong(row, kDevice), ReadLong(row, kChannel),
-          ReadLong(row, kSampleNumber)};
+  return Pack(ReadLong(row, kNetwork), ReadLong(row, kDevice), ReadLong(row, kChannel),
+              ReadLong(row, kSampleNumber));
 }
 inline SortKey KeyOf(const EventRecord& r) {
-  return {r.network, r.device, r.channel, r.sample_number};
+  return Pack(r.network, r.device, r.channel, r.sample_number);
 }
 
 }  // namespace quarnel::dataapi::event_row
