@@ -195,6 +195,7 @@ void UniSock::ClearConnection() {
   bound_port_ = 0;
   take_over_.clear();
   pending_.reset();
+  accept_deferred_ = false;
   send_.Clear();
   send_progress_ = 0;
 }

@@ -201,6 +201,7 @@ class UniSock {
 
   // Listening.
   std::optional<PendingConnection> pending_;
+  bool accept_deferred_ = false;  // a connection came while the previous one was pending
   std::map<std::string, platform::WindowHandle> take_over_;
 
   // Host lookup.

@@ -195,8 +195,8 @@ void UniSock::OnConnected() {
 void UniSock::OnAccept() {
   if (pending_) {
     // A handler still deciding about the previous connection pumped messages: this one
-    // waits its turn.
-    PostToSelf(platform::kFdAccept);
+    // waits until that handler has returned.
+    accept_deferred_ = true;
     return;
   }
   Ipv4Address peer;
@@ -210,6 +210,10 @@ void UniSock::OnAccept() {
   if (!Raise(on_connection_request_, window_->Handle())) return;
   // A connection nobody took over is closed.
   pending_.reset();
+  if (accept_deferred_ && socket_.Valid()) {
+    accept_deferred_ = false;
+    PostToSelf(platform::kFdAccept);
+  }
 }
 
 void UniSock::OnPendingRead() {

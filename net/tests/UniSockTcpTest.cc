@@ -108,6 +108,30 @@ TEST(UniSockTcpTest, EarlyDataReadWhileTheConnectionWaitsIsHandedToTheNewOwner) 
   EXPECT_EQ(owner->BytesReceived(), 5);
 }
 
+TEST(UniSockTcpTest, ConnectionArrivingWhileAHandlerPumpsWaitsItsTurn) {
+  platform::EventLoop loop;
+  UniSock listener(loop);
+  ASSERT_TRUE(listener.Listen());
+  const auto port = static_cast<uint16_t>(listener.LocalPort());
+  std::vector<std::unique_ptr<UniSock>> accepted;
+  std::unique_ptr<TcpPeer> second;
+  std::vector<int32_t> ports;
+  listener.OnConnectionRequest([&](int32_t id) {
+    ports.push_back(listener.RequestPort());
+    if (!second) {
+      second = std::make_unique<TcpPeer>(port);  // arrives while this one waits
+      loop.RunFor(milliseconds(30));
+    }
+    accepted.push_back(std::make_unique<UniSock>(loop));
+    EXPECT_TRUE(accepted.back()->Accept(id));
+  });
+  TcpPeer first(port);
+  ASSERT_TRUE(RunUntil(loop, [&] { return accepted.size() == 2; }));
+  EXPECT_NE(ports[0], ports[1]);
+  EXPECT_EQ(accepted[0]->State(), UniSock::kConnected);
+  EXPECT_EQ(accepted[1]->State(), UniSock::kConnected);
+}
+
 TEST(UniSockTcpTest, NotificationsQueuedBeforeTheTakeOverReachTheNewOwnerInOrder) {
   platform::EventLoop loop;
   TcpServer server(loop);
