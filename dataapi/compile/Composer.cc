@@ -1,0 +1,112 @@
+#include "dataapi/compile/Composer.h"
+
+#include "dataapi/compile/ColourParts.h"
+#include "dataapi/compile/CompiledRows.h"
+#include "dataapi/compile/ComposeProgress.h"
+#include "dataapi/compile/RefreshPoints.h"
+#include "platform/base/Error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+namespace quarnel::dataapi::compile {
+namespace {
+
+constexpr int32_t kPathFileAccessError = 75;
+constexpr const char* kSource = "File.Compose";
+
+Error FileAccessError(const std::filesystem::path& path, const std::string& why) {
+  return Error(
+      kPathFileAccessError,
+      "Path/File access error: \"" + path.string() + "\" could not be written (" + why + ")",
+      kSource);
+}
+
+// Adds scratch events to the document's events with AutoRefresh off, then switches it on
+// and rebuilds the bookmark once.
+void AddScratchEvents(Events& events, const std::vector<EventRecord>& scratch,
+                      ProgressTracker& progress, ComposeHost& host) {
+  host.SetAutoRefresh(false);
+  ReportScratchProgress(scratch.size(), progress);
+  events.AddMany(scratch);
+  host.SetAutoRefresh(true);
+  host.RefreshBookmark();
+}
+
+}  // namespace
+
+void WriteComposedFile(const std::filesystem::path& path,
+                       const std::vector<CompiledRecord>& records) {
+  const std::string bytes = WriteCompiledBlock(records);
+  std::filesystem::path beside = path;
+  beside += ".writing";
+  {
+    std::ofstream out(beside, std::ios::binary | std::ios::trunc);
+    if (!out) throw FileAccessError(path, std::strerror(errno));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      const std::string why = std::strerror(errno);
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(beside, ignored);
+      throw FileAccessError(path, why);
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(beside, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(beside, ignored);
+    throw FileAccessError(path, ec.message());
+  }
+}
+
+void Compose(ComposeJob job, ComposeHost& host) {
+  ProgressTracker progress([&host](double percent) { host.Progress(percent); });
+
+  host.StatusChange(kStatusCompiling);
+
+  // Colour parts of the events on RGB channels, one sample after their events.
+  host.StatusChange(kStatusRgb);
+  host.Progress(0);
+  progress.SetLast(0);
+  std::vector<EventRecord> parts = ColourParts(job.events, job.channels, progress);
+  AddScratchEvents(job.events, ShiftedParts(parts), progress, host);
+  parts = {};
+
+  // Refresh points of channels left dark.
+  host.StatusChange(kStatusRefreshPoints);
+  host.Progress(0);
+  AddScratchEvents(job.events, RefreshPoints(job.events, job.channels, job.length, progress),
+                   progress, host);
+
+  // The working rows, then the records merged by channel.
+  host.StatusChange(kStatusCreating);
+  host.Progress(0);
+  progress.SetLast(0);
+  std::vector<WorkingRow> rows = WorkingRows(job.events, progress);
+  job.compiled.clear();
+
+  host.StatusChange(kStatusBitmask);
+  host.Progress(0);
+  job.compiled = MergeChannels(std::move(rows));
+
+  // The hand-over file, then the document's events as they were.
+  host.StatusChange(kStatusCompleting);
+  host.Progress(0);
+  WriteComposedFile(job.composed_path, job.compiled);
+  host.SetAutoRefresh(false);
+  job.events.RemoveIf([](const EventRecord& e) { return e.command < 0; });
+
+  host.StatusChange(kStatusBookmarks);
+  host.Progress(0);
+  host.SetAutoRefresh(true);
+  host.RefreshBookmark();
+  host.ComposeComplete();
+}
+
+}  // namespace quarnel::dataapi::compile
