@@ -4,7 +4,7 @@
 #include "dataapi/compile/CompiledRows.h"
 #include "dataapi/compile/ComposeProgress.h"
 #include "dataapi/compile/RefreshPoints.h"
-#include "platform/base/Error.h"
+#include "platform/fs/FileErrors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,15 +15,7 @@
 namespace quarnel::dataapi::compile {
 namespace {
 
-constexpr int32_t kPathFileAccessError = 75;
-constexpr const char* kSource = "File.Compose";
-
-Error FileAccessError(const std::filesystem::path& path, const std::string& why) {
-  return Error(
-      kPathFileAccessError,
-      "Path/File access error: \"" + path.string() + "\" could not be written (" + why + ")",
-      kSource);
-}
+constexpr char kSource[] = "File.Compose";
 
 // Adds scratch events to the document's events with AutoRefresh off, then switches it on
 // and rebuilds the bookmark once.
@@ -45,7 +37,7 @@ void WriteComposedFile(const std::filesystem::path& path,
   beside += ".writing";
   {
     std::ofstream out(beside, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileAccessError(path, std::strerror(errno));
+    if (!out) throw platform::FileAccessError(kSource, path, std::strerror(errno));
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
@@ -53,7 +45,7 @@ void WriteComposedFile(const std::filesystem::path& path,
       out.close();
       std::error_code ignored;
       std::filesystem::remove(beside, ignored);
-      throw FileAccessError(path, why);
+      throw platform::FileAccessError(kSource, path, why);
     }
   }
   std::error_code ec;
@@ -61,7 +53,7 @@ void WriteComposedFile(const std::filesystem::path& path,
   if (ec) {
     std::error_code ignored;
     std::filesystem::remove(beside, ignored);
-    throw FileAccessError(path, ec.message());
+    throw platform::FileAccessError(kSource, path, ec.message());
   }
 }
 

@@ -53,7 +53,8 @@ struct ComposeJob {
 
 void Compose(ComposeJob job, ComposeHost& host);
 
-// Writes a block of records to path: written beside it, then renamed over it.
+// Writes a block of records to path: written beside it, then renamed over it, so that a
+// reader never sees half a block and a failed write leaves the old file. Raises 75.
 void WriteComposedFile(const std::filesystem::path& path,
                        const std::vector<CompiledRecord>& records);
 
