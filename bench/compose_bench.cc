@@ -5,10 +5,8 @@
 // A tenth of the channels are RGB channels whose events are all colour events (100,000
 // of a million); the others carry levels, fades (some shorter than 15,000 samples) and
 // effects, with a few long dark stretches. Prints one line per measurement with its target.
-#include "dataapi/Bookmark.h"
-#include "dataapi/Channels.h"
-#include "dataapi/Events.h"
-#include "dataapi/compile/Composer.h"
+#include "dataapi/File.h"
+#include "platform/base/Error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +17,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <stdlib.h>
 
 using namespace quarnel;
 using namespace quarnel::dataapi;
@@ -48,11 +48,10 @@ constexpr int32_t kRgbEvery = 10;
 int32_t DeviceOf(int32_t c) { return c / 16 + 1; }
 int32_t ChannelOf(int32_t c) { return c % 16 + 1; }
 
-class Host : public compile::ComposeHost {
+// Prints the processor time of each phase, ending at the next status text.
+class PhaseTimes : public FileEvents {
  public:
-  Host(Ref<Channels> c, Ref<Events> e) : channels_(c), events_(e) {}
-  // Prints the processor time of the phase that ends with each status text.
-  void StatusChange(std::u16string_view text) override {
+  void StatusChange(std::u16string& text) override {
     const std::clock_t now = std::clock();
     if (!phase_.empty()) {
       std::printf("    %-40s %7.3f s cpu\n", phase_.c_str(),
@@ -61,17 +60,14 @@ class Host : public compile::ComposeHost {
     phase_.assign(text.begin(), text.end());
     since_ = now;
   }
-  void Progress(double) override {}
-  void SetAutoRefresh(bool) override {}
-  void RefreshBookmark() override { bookmark_->Refresh(channels_, events_); }
-  void ComposeComplete() override { StatusChange(u""); }
+  void ComposeComplete() override {
+    std::u16string end;
+    StatusChange(end);
+  }
 
  private:
   std::string phase_;
   std::clock_t since_ = 0;
-  Ref<Channels> channels_;
-  Ref<Events> events_;
-  Ref<Bookmark> bookmark_ = Bookmark::Create();
 };
 
 }  // namespace
@@ -86,10 +82,18 @@ int main(int argc, char** argv) {
   std::printf("Compiling a show: %d events on %d channels, %d colour events on RGB channels\n",
               per_channel * kChannels, kChannels, per_channel * (kChannels / kRgbEvery));
 
-  Ref<Channels> channels = Channels::Create();
+  // The workspace caches go to a folder of this run's own.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("compose_bench-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  ::setenv("QUARNEL_WORKSPACE", (folder / "workspace").c_str(), 1);
+
+  Ref<File> doc = File::Create();
+  doc->SetAutoRefresh(false);
+  Ref<Channels> channels = doc->Channels();
   for (int32_t c = 0; c < kChannels; ++c) {
-    const int32_t i = channels->Add(1, DeviceOf(c), ChannelOf(c), u"Channel " +
-                                        std::u16string(1, char16_t(u'a' + c % 26)) +
+    const int32_t i = channels->Add(1, DeviceOf(c), ChannelOf(c),
+                                    u"Channel " + std::u16string(1, char16_t(u'a' + c % 26)) +
                                         std::u16string(static_cast<size_t>(c / 26 + 1), u'x'),
                                     c + 1);
     if (c % kRgbEvery == 0) {
@@ -130,27 +134,47 @@ int main(int argc, char** argv) {
       // Mostly a few seconds apart, sometimes a short fade apart, now and then dark for
       // long enough to be refreshed.
       const int gap = std::uniform_int_distribution<int>(0, 99)(rng);
-      sample += gap < 20 ? std::uniform_int_distribution<int32_t>(1000, 14000)(rng)
+      sample += gap < 20   ? std::uniform_int_distribution<int32_t>(1000, 14000)(rng)
                 : gap < 99 ? std::uniform_int_distribution<int32_t>(15000, 300000)(rng)
                            : 900000;
     }
     length = std::max(length, sample);
   }
-  Ref<Events> events = Events::Create();
+  Ref<Events> events = doc->Events();
   events->AddMany(all);
+  doc->SetLength(length);
+  doc->SetAutoRefresh(true);
   all = {};
   std::printf("  %d events, %d colour events, show length %d samples\n", events->GetBounds() + 1,
               colour_events, length);
 
-  const std::filesystem::path composed =
-      std::filesystem::temp_directory_path() / "compose_bench_composed.tmp";
-  std::vector<CompiledRecord> compiled;
-  Host host(channels, events);
-  Stopwatch t0;
-  compile::Compose({*events, *channels, length, compiled, composed}, host);
-  Report("Compose of the whole show", t0, 3.0);
-  std::printf("  %zu compiled records, %d events after\n", compiled.size(),
-              events->GetBounds() + 1);
-  std::filesystem::remove(composed);
+  try {
+    Ref<PhaseTimes> phases = MakeRef<PhaseTimes>();
+    const uint32_t cookie = doc->Advise(phases);
+    Stopwatch t0;
+    doc->Compose();
+    Report("Compose of the whole show", t0, 3.0);
+    doc->Unadvise(cookie);
+    std::printf("  %zu compiled records, %d events after\n", doc->CompiledData().size(),
+                events->GetBounds() + 1);
+
+    const std::u16string path = (folder / "show.dls").u16string();
+    Stopwatch t1;
+    doc->Save(path, FileTypeDLS);
+    Report("  Save as a sequence file", t1, 4.0);
+    Stopwatch t2;
+    Ref<File> back = File::Create();
+    back->Load(path, FileTypeDLS);
+    Report("  Load of that file", t2, 4.0);
+    Report("Save then Load of the whole show", t1, 4.0);
+    std::printf("  file of %.1f MB, %d events loaded back\n",
+                static_cast<double>(std::filesystem::file_size(folder / "show.dls")) / 1e6,
+                back->Events()->GetBounds() + 1);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "compose_bench: %s\n", e.what());
+    std::filesystem::remove_all(folder);
+    return 1;
+  }
+  std::filesystem::remove_all(folder);
   return 0;
 }

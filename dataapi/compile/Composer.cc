@@ -6,9 +6,11 @@
 #include "dataapi/compile/RefreshPoints.h"
 #include "platform/fs/FileErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <span>
 #include <string>
 #include <system_error>
 
@@ -32,29 +34,33 @@ void AddScratchEvents(Events& events, const std::vector<EventRecord>& scratch,
 
 void WriteComposedFile(const std::filesystem::path& path,
                        const std::vector<CompiledRecord>& records) {
-  const std::string bytes = WriteCompiledBlock(records);
   std::filesystem::path beside = path;
   beside += ".writing";
+  auto fail = [&](const std::string& why) {
+    std::error_code ignored;
+    std::filesystem::remove(beside, ignored);
+    return platform::FileAccessError(kSource, path, why);
+  };
   {
     std::ofstream out(beside, std::ios::binary | std::ios::trunc);
-    if (!out) throw platform::FileAccessError(kSource, path, std::strerror(errno));
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw fail(std::strerror(errno));
+    // In slices, so that a whole show never needs a second copy of its records.
+    constexpr size_t kSlice = 4096;
+    for (size_t i = 0; i < records.size() && out; i += kSlice) {
+      const size_t n = std::min(kSlice, records.size() - i);
+      const std::string bytes = WriteCompiledBlock(std::span(records).subspan(i, n));
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
     out.flush();
     if (!out) {
       const std::string why = std::strerror(errno);
       out.close();
-      std::error_code ignored;
-      std::filesystem::remove(beside, ignored);
-      throw platform::FileAccessError(kSource, path, why);
+      throw fail(why);
     }
   }
   std::error_code ec;
   std::filesystem::rename(beside, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(beside, ignored);
-    throw platform::FileAccessError(kSource, path, ec.message());
-  }
+  if (ec) throw fail(ec.message());
 }
 
 void Compose(ComposeJob job, ComposeHost& host) {

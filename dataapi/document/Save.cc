@@ -1,6 +1,7 @@
 // Save: the document to a sequence file, through the workspace caches.
 #include "dataapi/document/SaveSteps.h"
 #include "dataapi/document/Workspace.h"
+#include "platform/fs/FileErrors.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"
 #include "platform/recordset/RecordsetErrors.h"
@@ -25,6 +26,19 @@ std::filesystem::path PathFromName(std::u16string_view file_name) {
 void EnsureToolTable(const std::filesystem::path& path, int32_t max_setting) {
   if (FileExists(path)) return;
   MakeToolTable(max_setting)->Save(path, PersistFormatEnum::adPersistADTG);
+}
+
+// Replaces one workspace file by a copy of another.
+void CopyCache(const Workspace& workspace, std::string_view from, std::string_view to) {
+  const std::filesystem::path source = workspace.PathOf(from);
+  const std::filesystem::path target = workspace.PathOf(to);
+  platform::DeleteFileQuietly(target);
+  std::error_code ec;
+  std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec) {
+    throw platform::FileAccessError(
+        kSaveSource, source, "it could not be copied to " + target.string() + ": " + ec.message());
+  }
 }
 
 }  // namespace
@@ -55,9 +69,7 @@ void File::Save(std::u16string_view file_name, FileType file_type) {
     workspace.WriteCache(Workspace::kDataCache, WriteCompiledBlock(backup_data_));
   } else {
     Compose();
-    const std::string composed =
-        platform::ReadWholeFile(workspace.PathOf(Workspace::kComposed), kSaveSource);
-    workspace.WriteCache(Workspace::kDataCache, composed);
+    CopyCache(workspace, Workspace::kComposed, Workspace::kDataCache);
   }
   RaiseStatusChange(status);
 
