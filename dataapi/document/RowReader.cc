@@ -42,7 +42,10 @@ Error RowReader::InField(const Error& e, std::string_view field) const {
 
 Field& RowReader::Require(std::string_view field) const {
   Field* f = Find(field);
-  if (f == nullptr) throw InField(recordset_errors::ItemNotFound(source_, "no such field"), field);
+  if (f == nullptr) {
+    throw recordset_errors::ItemNotFound(source_,
+                                         table_ + " has no field \"" + std::string(field) + "\"");
+  }
   return *f;
 }
 
