@@ -1,0 +1,139 @@
+// dlstool: looks into sequence files and compiled playback blocks.
+//
+//   dlstool dump FILE [--type dls|fast|bak]   loads FILE as the library does and prints
+//                                             the document as one JSON document
+//   dlstool compiled FILE                     prints the records of a block file such as
+//                                             "composed.tmp" as a JSON array
+//
+// dump loads through a workspace of its own (a temporary folder) unless QUARNEL_WORKSPACE
+// names one, so that looking into a file never changes the caches of the library's
+// workspace. Exit status 0 on success, 1 when a file cannot be loaded or read (standard
+// error says what was wrong with it), 2 for a bad command line.
+
+#include "dataapi/CompiledRecord.h"
+#include "dataapi/File.h"
+#include "platform/base/Error.h"
+#include "platform/fs/WholeFile.h"
+#include "platform/recordset/Recordset.h"
+#include "tools/dlstool/DlsJson.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include <CLI/CLI.hpp>
+#include <unistd.h>
+
+namespace {
+
+using namespace quarnel;
+namespace fs = std::filesystem;
+
+// A workspace folder of the tool's own for the length of one run.
+class PrivateWorkspace {
+ public:
+  PrivateWorkspace() {
+    if (const char* set = std::getenv("QUARNEL_WORKSPACE"); set != nullptr && *set != '\0') {
+      return;
+    }
+    std::string pattern = (fs::temp_directory_path() / "dlstool-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw Error(75, "Path/File access error (no temporary workspace folder can be made)",
+                  "dlstool");
+    }
+    folder_ = pattern;
+    ::setenv("QUARNEL_WORKSPACE", folder_.c_str(), 1);
+  }
+  ~PrivateWorkspace() {
+    if (folder_.empty()) return;
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  PrivateWorkspace(const PrivateWorkspace&) = delete;
+  PrivateWorkspace& operator=(const PrivateWorkspace&) = delete;
+
+ private:
+  fs::path folder_;
+};
+
+// The records of a sequence file's data field.
+std::vector<dataapi::CompiledRecord> DataRecords(const fs::path& path) {
+  Recordset rs;
+  rs.Open(path);
+  if (rs.Eof() || rs.Fields().Find("data") == nullptr) return {};
+  return dataapi::ReadCompiledBlock(rs.Fields()["data"].Value().ToBytes(""),
+                                    "the playback data (field \"data\")", "");
+}
+
+int Dump(const std::string& file, const std::string& type) {
+  static const std::map<std::string, dataapi::FileType> kTypes = {
+      {"dls", dataapi::FileTypeDLS},
+      {"fast", dataapi::FileTypeFastDLS},
+      {"bak", dataapi::FileTypeBAK}};
+  PrivateWorkspace workspace;
+  dlstool::LoadedSequence sequence;
+  sequence.doc = dataapi::File::Create();
+  auto sink = MakeRef<dataapi::FileEventHandlers>();
+  const bool show_progress = ::isatty(STDERR_FILENO) != 0;
+  sink->on_status_change = [&](std::u16string& text) {
+    if (show_progress) std::cerr << dlstool::Utf8(text) << "\n";
+  };
+  auto collect = [](std::vector<dlstool::ToolEntry>& into) {
+    return [&into](int32_t& id, int32_t& start, int32_t& end, std::vector<int32_t>& p) {
+      into.push_back({id, start, end, p});
+    };
+  };
+  sink->on_tool_initialize = collect(sequence.tools);
+  sink->on_history_initialize = collect(sequence.history);
+  sequence.doc->Advise(sink);
+  const fs::path path(file);
+  sequence.doc->Load(path.u16string(), kTypes.at(type));
+  sequence.compiled = DataRecords(path);
+  dlstool::WriteSequenceJson(std::cout, sequence);
+  return 0;
+}
+
+int Compiled(const std::string& file) {
+  const std::string bytes = platform::ReadWholeFile(file, "");
+  const auto records = dataapi::ReadCompiledBlock(bytes, "the block", "");
+  dlstool::WriteRecordsJson(std::cout, records);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Looks into sequence files (.dls) and compiled playback blocks."};
+  app.require_subcommand(1);
+  std::string file, type = "dls";
+  CLI::App* dump = app.add_subcommand("dump", "load a sequence file and print it as JSON");
+  dump->add_option("FILE", file, "the sequence file")->required();
+  dump->add_option("--type", type, "how to load it: dls (default), fast or bak")
+      ->check(CLI::IsMember({"dls", "fast", "bak"}));
+  CLI::App* compiled =
+      app.add_subcommand("compiled", "print the records of a compiled playback block as JSON");
+  compiled->add_option("FILE", file, "the block file, such as composed.tmp")->required();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int rc = app.exit(e);
+    return rc == 0 ? 0 : 2;
+  }
+  try {
+    const int rc = dump->parsed() ? Dump(file, type) : Compiled(file);
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "dlstool: the output could not be written\n";
+      return 1;
+    }
+    return rc;
+  } catch (const quarnel::Error& e) {
+    std::cerr << "dlstool: " << file << ": " << e.what() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "dlstool: " << file << ": " << e.what() << "\n";
+    return 1;
+  }
+}
