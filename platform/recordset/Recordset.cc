@@ -109,6 +109,11 @@ void Recordset::AddNew() {
   bof_ = eof_ = false;
 }
 
+void Recordset::Reserve(size_t rows) {
+  RequireOpen("Recordset.Reserve");
+  table_.Reserve(rows);
+}
+
 void Recordset::Update() { RequireOpen("Recordset.Update"); }
 
 void Recordset::BringOrderUpToDate() { order_.Update(table_); }

@@ -119,6 +119,26 @@ TEST(RecordsetTest, NewRowsHoldEmptyValuesUntilSet) {
   EXPECT_EQ(rs.RecordCount(), 1);
 }
 
+TEST(RecordsetTest, ReservedRoomHoldsNoRowsAndKeepsThoseThere) {
+  Recordset rs;
+  rs.Fields().Append("N", DataTypeEnum::adInteger);
+  rs.Fields().Append("T", DataTypeEnum::adVarChar, 10);
+  EXPECT_EQ(ErrorOf([&] { rs.Reserve(10); }), re::kObjectClosed);
+  rs.Open();
+  rs.AddNew();
+  rs.SetValue("N", 7);
+  rs.Reserve(1000);
+  EXPECT_EQ(rs.RecordCount(), 1);
+  for (int32_t i = 0; i < 1000; ++i) {
+    rs.AddNew();
+    rs.SetValue("N", i);
+  }
+  rs.Reserve(0);  // less than there is changes nothing
+  EXPECT_EQ(rs.RecordCount(), 1001);
+  rs.MoveFirst();
+  EXPECT_EQ(rs.Fields()["N"].Int32(), 7);
+}
+
 TEST(RecordsetTest, TextLongerThanTheFieldIsRefusedNotCut) {
   Recordset rs;
   rs.Fields().Append("T", DataTypeEnum::adVarChar, 5);
