@@ -109,9 +109,22 @@ std::string ChannelTable() {
 void LoadOnce(const fs::path& path, FileType type, const std::string& what, double target,
               int64_t expected_events) {
   Ref<File> doc = File::Create();
+  // The time of each step, told by the status texts the load raises.
+  std::vector<std::pair<std::string, Clock::time_point>> steps;
+  auto sink = MakeRef<FileEventHandlers>();
+  sink->on_status_change = [&](std::u16string& text) {
+    steps.emplace_back(std::string(text.begin(), text.end()), Clock::now());
+  };
+  doc->Advise(sink);
   Stopwatch watch;
   doc->Load(path.u16string(), type);
+  const Clock::time_point end = Clock::now();
   Report(what, watch, target);
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Clock::time_point next = i + 1 < steps.size() ? steps[i + 1].second : end;
+    std::printf("    %-54s %7.3f s\n", steps[i].first.substr(0, 54).c_str(),
+                std::chrono::duration<double>(next - steps[i].second).count());
+  }
   const int64_t events = doc->Events()->GetBounds() + 1;
   if (events != expected_events) {
     std::printf("  unexpected: %lld events loaded, %lld expected\n", static_cast<long long>(events),

@@ -4,6 +4,7 @@
 #include "platform/recordset/Recordset.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
 
 namespace quarnel::dataapi {
@@ -31,9 +32,21 @@ std::unique_ptr<Recordset> File::ExpandCompiledData() {
   Field& short_interval = fields["ShortInterval"];
   Field& setting0 = fields["Setting0"];
 
-  // The records are read from a copy: a progress handler may run another Load or
-  // Compose on this document.
-  const std::vector<CompiledRecord> records = compiled_data_;
+  // The records are read where they lie, taken out of the document for the time being:
+  // a progress handler may run another Load or Compose on this document.
+  std::vector<CompiledRecord> records;
+  records.swap(compiled_data_);
+  struct PutBack {
+    std::vector<CompiledRecord>& from;
+    std::vector<CompiledRecord>& to;
+    ~PutBack() { to.swap(from); }
+  } put_back{records, compiled_data_};
+
+  size_t rows = 0;
+  for (const CompiledRecord& r : records) {
+    if (r.command > 0) rows += std::popcount(static_cast<uint32_t>(r.channel_mask) & 0xFFFFu);
+  }
+  table->Reserve(rows);
   const double last_index = static_cast<double>(records.size()) - 1;
   double last = 0;  // the last progress reported
   for (size_t i = 0; i < records.size(); ++i) {

@@ -19,6 +19,7 @@ void File::RecordsToEvents() {
   Field& short_interval = fields["ShortInterval"];
   Field& start = fields["StartIntensity"];
   Field& setting0 = fields["Setting0"];
+  table->Reserve(backup_data_.size());
   for (const CompiledRecord& r : backup_data_) {
     table->AddNew();
     network.SetInt32(r.network);
