@@ -7,8 +7,6 @@
 #include "dataapi/compile/Composer.h"
 #include "platform/base/Error.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +14,8 @@
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace quarnel;
 using namespace quarnel::dataapi;
@@ -77,7 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     channels->SetDeviceType(index, in.Byte() % 2 ? 12 : 0);
     for (int32_t s = 16; s <= 19; ++s) channels->SetSetting(index, s, in.Small());
   }
-  const int32_t length = in.Byte() % 2 ? in.Int() : in.Byte() * 20000;
+  // A show of up to 20,000,000 samples, or one of negative length. (Each 2,940 samples
+  // is one refresh point to walk; the longest shows are left to the unit tests.)
+  const uint8_t length_kind = in.Byte();
+  const int32_t length = length_kind == 0   ? in.Int() % 20000000
+                         : length_kind == 1 ? -(in.Int() & 0x7FFFFFFF)
+                                            : length_kind * 20000;
   Ref<Events> events = Events::Create();
   for (int e = 0; e < 400 && !in.Empty(); ++e) {
     const int32_t k = events->Add(in.Small(), in.Small(), in.Small(), in.Sample());

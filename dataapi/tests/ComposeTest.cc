@@ -9,6 +9,7 @@
 #include "dataapi/tests/ComposeTestHost.h"
 #include "platform/base/Error.h"
 
+#include <climits>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -380,6 +381,29 @@ TEST_F(ComposeTest, UnwritableHandOverFileEndsComposeBeforeTheEventsAreRestored)
   }
   EXPECT_EQ(events_->GetBounds(), 3);  // the parts are still there
   EXPECT_NE(host_.log.back(), "complete");
+}
+
+TEST_F(ComposeTest, NothingIsPlacedPastTheLastSample) {
+  AddRgbChannel(1, 1, 2, 3);
+  AddEvent(1, 1, INT32_MAX, 38, 0, 0xFFFFFF);  // its parts would come one sample later
+  AddEvent(1, 5, INT32_MAX, 34, 1, 240);       // its step too
+  AddChannel(1, 6);
+  AddEvent(1, 6, 0, 33, 240, 240);
+  AddEvent(1, 6, INT32_MAX - 10, 33, 1, 1);
+  length_ = INT32_MAX;  // the refresh walk ends without passing the last sample
+  Compose();
+  EXPECT_EQ(RecordsAt(INT32_MAX), (std::vector<CompiledRecord>{
+                                      Rec(INT32_MAX, 1, 1, 38, 0, 0xFFFFFF, CalcRampIntervals(1)),
+                                      Rec(INT32_MAX, 1, 16, 10034, 1, 240, CalcRampIntervals(1))}));
+  // Channel (1,6) has every other turn; its last lies 176,400 samples before its next event.
+  std::vector<int32_t> refreshes;
+  for (const CompiledRecord& r : compiled_) {
+    if (r.command == -33) refreshes.push_back(r.sample_number);
+  }
+  ASSERT_FALSE(refreshes.empty());
+  EXPECT_EQ(refreshes.front(), 8820 + 2940 * 29);
+  EXPECT_EQ(refreshes.back(), 2147305440);
+  EXPECT_EQ(events_->GetBounds(), 3);
 }
 
 TEST(ColourToIntensitiesTest, ComponentsMapToLevels) {
