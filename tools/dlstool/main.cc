@@ -4,8 +4,14 @@
 //                                             the document as one JSON document
 //   dlstool compiled FILE                     prints the records of a block file such as
 //                                             "composed.tmp" as a JSON array
+//   dlstool create IN.json OUT.dls [--type dls|bak]
+//                                             builds a document from JSON as dump prints
+//                                             it and saves it with File.Save
+//   dlstool compose IN.dls|IN.json            compiles a sequence file (loaded in full)
+//                                             or a JSON document and prints the compiled
+//                                             records as a JSON array
 //
-// dump loads through a workspace of its own (a temporary folder) unless QUARNEL_WORKSPACE
+// Every command works through a workspace of its own (a temporary folder) unless QUARNEL_WORKSPACE
 // names one, so that looking into a file never changes the caches of the library's
 // workspace. Exit status 0 on success, 1 when a file cannot be loaded or read (standard
 // error says what was wrong with it), 2 for a bad command line.
@@ -15,10 +21,13 @@
 #include "platform/base/Error.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"
+#include "tools/dlstool/DlsCreate.h"
 #include "tools/dlstool/DlsJson.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <string>
@@ -102,6 +111,47 @@ int Compiled(const std::string& file) {
   return 0;
 }
 
+// Status texts on standard error when a person watches it.
+void ShowProgress(dataapi::File& doc) {
+  if (::isatty(STDERR_FILENO) == 0) return;
+  auto sink = MakeRef<dataapi::FileEventHandlers>();
+  sink->on_status_change = [](std::u16string& text) { std::cerr << dlstool::Utf8(text) << "\n"; };
+  doc.Advise(sink);
+}
+
+// A JSON document, or else a sequence file loaded in full.
+Ref<dataapi::File> OpenSequence(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  char first = '\0';
+  while (in.get(first) && std::isspace(static_cast<unsigned char>(first))) {
+  }
+  if (in && first == '{') {
+    Ref<dataapi::File> doc = dlstool::DocumentFromJsonFile(file);
+    ShowProgress(*doc);
+    return doc;
+  }
+  Ref<dataapi::File> doc = dataapi::File::Create();
+  ShowProgress(*doc);
+  doc->Load(fs::path(file).u16string(), dataapi::FileTypeDLS);
+  return doc;
+}
+
+int Create(const std::string& in, const std::string& out, const std::string& type) {
+  PrivateWorkspace workspace;
+  Ref<dataapi::File> doc = dlstool::DocumentFromJsonFile(in);
+  ShowProgress(*doc);
+  doc->Save(fs::path(out).u16string(), type == "bak" ? dataapi::FileTypeBAK : dataapi::FileTypeDLS);
+  return 0;
+}
+
+int Compose(const std::string& file) {
+  PrivateWorkspace workspace;
+  Ref<dataapi::File> doc = OpenSequence(file);
+  doc->Compose();
+  dlstool::WriteRecordsJson(std::cout, doc->CompiledData());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +165,16 @@ int main(int argc, char** argv) {
   CLI::App* compiled =
       app.add_subcommand("compiled", "print the records of a compiled playback block as JSON");
   compiled->add_option("FILE", file, "the block file, such as composed.tmp")->required();
+  std::string out;
+  CLI::App* create = app.add_subcommand(
+      "create", "build a document from JSON as dump prints it and save it as a sequence file");
+  create->add_option("IN", file, "the JSON document")->required();
+  create->add_option("OUT", out, "the sequence file to write")->required();
+  create->add_option("--type", type, "how to save it: dls (default, compiled) or bak (backup)")
+      ->check(CLI::IsMember({"dls", "bak"}));
+  CLI::App* compose = app.add_subcommand(
+      "compose", "compile a sequence file or a JSON document and print the compiled records");
+  compose->add_option("FILE", file, "the sequence file (.dls) or JSON document")->required();
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -122,7 +182,10 @@ int main(int argc, char** argv) {
     return rc == 0 ? 0 : 2;
   }
   try {
-    const int rc = dump->parsed() ? Dump(file, type) : Compiled(file);
+    const int rc = dump->parsed()      ? Dump(file, type)
+                   : create->parsed()  ? Create(file, out, type)
+                   : compose->parsed() ? Compose(file)
+                                       : Compiled(file);
     std::cout.flush();
     if (!std::cout) {
       std::cerr << "dlstool: the output could not be written\n";
