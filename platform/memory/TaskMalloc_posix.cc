@@ -1,9 +1,12 @@
 // Task allocator on Linux. Every block is its own private mapping with a small header
 // that records the size given, so Realloc resizes through mremap: the kernel moves page
 // tables instead of copying the data, and a growing table never pays for a copy of its
-// rows. Large blocks ask for transparent huge pages, which keeps binary searches over a
-// big table from missing the TLB on every probe. Sanitizer builds use malloc instead, so
-// that the address sanitizer watches every block.
+// rows. Large blocks are mapped in whole huge pages, so that where the system gives
+// transparent huge pages to every mapping a big table can have them; they do not ask
+// for them (MADV_HUGEPAGE), because on a system that compacts memory only for mappings
+// that ask, every first touch of such a block may wait for compaction, and loading or
+// compiling a whole show then takes several times as long. Sanitizer builds use malloc
+// instead, so that the address sanitizer watches every block.
 #include "platform/memory/TaskMalloc.h"
 
 #include <cstdlib>
@@ -42,16 +45,13 @@ constexpr size_t kHugeFrom = size_t{4} << 20;
 
 // Large blocks are mapped in whole huge pages: a huge page is only used where the
 // mapping covers all of it, so a table growing row by row would otherwise never get one.
+// (No advice is given; see the top of the file.)
 constexpr size_t kHugePage = size_t{2} << 20;
 
 size_t MappingLength(size_t size) {
   static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
   size_t unit = size + kHeader >= kHugeFrom ? kHugePage : page;
   return (size + kHeader + unit - 1) / unit * unit;
-}
-
-void AdviseHuge(void* base, size_t length) {
-  if (length >= kHugeFrom) madvise(base, length, MADV_HUGEPAGE);
 }
 #endif
 
@@ -66,7 +66,6 @@ void* TaskMalloc::Alloc(size_t size) noexcept {
   size_t length = MappingLength(size);
   void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (base == MAP_FAILED) return nullptr;
-  AdviseHuge(base, length);
 #endif
   static_cast<Header*>(base)->size = size;
   return BlockOf(base);
@@ -86,7 +85,6 @@ void* TaskMalloc::Realloc(void* block, size_t size) noexcept {
   if (length != old_length) {
     base = mremap(header, old_length, length, MREMAP_MAYMOVE);
     if (base == MAP_FAILED) return nullptr;
-    AdviseHuge(base, length);
   }
 #endif
   static_cast<Header*>(base)->size = size;
