@@ -164,7 +164,10 @@ int main(int argc, char** argv) {
     Report("  Save as a sequence file", t1, 4.0);
     Stopwatch t2;
     Ref<File> back = File::Create();
+    back->Advise(phases);
     back->Load(path, FileTypeDLS);
+    std::u16string end;
+    phases->StatusChange(end);
     Report("  Load of that file", t2, 4.0);
     Report("Save then Load of the whole show", t1, 4.0);
     std::printf("  file of %.1f MB, %d events loaded back\n",
