@@ -1,0 +1,65 @@
+#include "platform/process/ProcessList.h"
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace quarnel::platform {
+
+namespace {
+
+// " (deleted)" follows the path of a program whose file was replaced while it runs
+// (an update); it is the same program.
+constexpr std::string_view kDeleted = " (deleted)";
+
+bool IsProcessFolder(const std::string& name) {
+  if (name.empty()) return false;
+  for (char c : name) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> RunningProgramNames() {
+  std::vector<std::string> names;
+  std::error_code ec;
+  std::filesystem::directory_iterator it("/proc", ec);
+  if (ec) return names;
+  for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) break;
+    const std::string pid = it->path().filename().string();
+    if (!IsProcessFolder(pid)) continue;
+    std::error_code link_ec;
+    std::string exe = std::filesystem::read_symlink(it->path() / "exe", link_ec).string();
+    if (link_ec || exe.empty()) continue;  // gone, a kernel thread, or not ours to read
+    if (exe.size() > kDeleted.size() && exe.ends_with(kDeleted)) {
+      exe.resize(exe.size() - kDeleted.size());
+    }
+    names.push_back(std::filesystem::path(exe).filename().string());
+  }
+  return names;
+}
+
+bool SameProgramName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsProgramRunning(std::initializer_list<std::string_view> names) {
+  for (const std::string& running : RunningProgramNames()) {
+    for (std::string_view name : names) {
+      if (SameProgramName(running, name)) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace quarnel::platform
