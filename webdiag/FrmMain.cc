@@ -1,0 +1,218 @@
+#include "webdiag/FrmMain.h"
+
+#include "platform/base/Error.h"
+#include "platform/process/ProcessList.h"
+#include "platform/process/ProcessStart.h"
+#include "webdiag/DataFiles.h"
+#include "webdiag/Page.h"
+#include "webdiag/Texts.h"
+
+#include <ostream>
+#include <system_error>
+
+namespace quarnel::webdiag {
+
+using net::UniSock;
+
+FrmMain::FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::string command_line,
+                 std::ostream& console, std::ostream& errors)
+    : loop_(loop),
+      folder_(std::move(folder)),
+      command_line_(std::move(command_line)),
+      errors_(errors),
+      window_(loop, "frmMain", console) {
+  window_.SetCaption("Quarnel Diagnostics Web Server");
+  window_.AddTimer("tmrGo", kStartDelayMs, true).OnTimer([this] { tmrGo_Timer(); });
+  window_.AddLabel("lblFirewallPorts", "");
+  window_.AddLabel("lblStarted1", kStartedText1, false);
+  window_.AddLabel("lblURL", kStartingText);
+  window_.AddLabel("lblStarted2", kStartedText2, false);
+  window_.OnUnload([this] { Form_Unload(); });
+}
+
+FrmMain::~FrmMain() {
+  if (pause_timer_ != 0) loop_.CancelTimer(pause_timer_);
+  connections_.clear();
+  oHTTP_.reset();
+}
+
+int32_t FrmMain::ListeningPort() const {
+  return oHTTP_ && oHTTP_->State() == UniSock::kOpen ? oHTTP_->LocalPort() : 0;
+}
+
+void FrmMain::tmrGo_Timer() {
+  window_.GetTimer("tmrGo").SetEnabled(false);
+  StartUp();
+}
+
+void FrmMain::StartUp() {
+  // 1. The port: the command line as a whole number, else 80.
+  const PortChoice choice = PortOfCommandLine(command_line_);
+  if (choice.kind == PortChoice::Kind::kOutOfRange) {
+    Fail(2, "\"" + command_line_ + "\" is not a port number: give a number from 1 to 65535, " +
+                "for example: QuarnelWebDiagnostics 8080");
+    return;
+  }
+  if (choice.kind == PortChoice::Kind::kNotANumber) {
+    window_.WriteLine("The command line \"" + command_line_ +
+                      "\" is not a port number: using port 80.");
+  }
+  port_ = choice.port;
+
+  // 2. Which ports a firewall must let through.
+  window_.GetLabel("lblFirewallPorts").SetCaption(FirewallPortsText(port_));
+
+  // 3. The older DMX program holds the interface until the outside tool tells it to let go.
+  if (platform::IsProgramRunning({kOldDmxProgram, std::string(kOldDmxProgram) + ".exe"})) {
+    const std::filesystem::path tool = folder_ / kToolProgram;
+    std::error_code ec;
+    if (std::filesystem::exists(tool, ec)) {
+      const platform::StartedProgram started = platform::StartProgram(tool, {"-silent"});
+      window_.WriteLine(started.pid != 0
+                            ? "The older DMX program " + std::string(kOldDmxProgram) +
+                                  " is running: started " + kToolProgram +
+                                  " -silent; waiting 5 seconds."
+                            : "The older DMX program " + std::string(kOldDmxProgram) +
+                                  " is running, but " + tool.string() + " could not be started (" +
+                                  started.error + "); waiting 5 seconds.");
+    } else {
+      window_.WriteLine("The older DMX program " + std::string(kOldDmxProgram) +
+                        " is running and " + tool.string() + " is not there; waiting 5 seconds.");
+    }
+    pause_timer_ = loop_.RunAfter(kOldProgramPause, [this] {
+      pause_timer_ = 0;
+      StartServers();
+    });
+    return;
+  }
+  StartServers();
+}
+
+void FrmMain::StartServers() {
+  StartDmxServer();       // 4.
+  ReadTemplate();         // 5.
+  if (!Listen()) return;  // 6.
+  ShowRunning();          // 7.
+}
+
+void FrmMain::StartDmxServer() {
+  const std::filesystem::path serial_file = folder_ / kSerialFile;
+  const SerialNumber read = ReadSerialNumber(serial_file);
+  if (read.outcome != SerialNumber::Outcome::kFound) {
+    errors_ << "QuarnelWebDiagnostics: " << DescribeMissingSerial(read, serial_file)
+            << " The DMX output server is not started." << std::endl;
+    return;
+  }
+  const std::filesystem::path program = folder_ / kDmxServerProgram;
+  const platform::StartedProgram started = platform::StartProgram(program, {read.serial});
+  if (started.pid == 0) {
+    errors_ << "QuarnelWebDiagnostics: the DMX output server " << program.string()
+            << " could not be started (" << started.error << ")." << std::endl;
+    return;
+  }
+  // A DMX output server that already runs keeps its ports; this copy then ends by itself.
+  window_.WriteLine("Started the DMX output server for the Open DMX USB interface " + read.serial +
+                    " (" + kDmxServerProgram + ", process " + std::to_string(started.pid) +
+                    "); it keeps running when this program closes.");
+}
+
+void FrmMain::ReadTemplate() {
+  const std::filesystem::path file = folder_ / kTemplateFile;
+  std::string error;
+  if (std::optional<std::string> content = ReadWholeFile(file, error)) {
+    sHTMLTemplate_ = std::move(*content);
+    if (sHTMLTemplate_.empty()) {
+      errors_ << "QuarnelWebDiagnostics: " << file.string() << " is empty: the page is blank."
+              << std::endl;
+    }
+    return;
+  }
+  errors_ << "QuarnelWebDiagnostics: the page " << file.string() << " cannot be read (" << error
+          << "): serving a plain page with the message only." << std::endl;
+  sHTMLTemplate_ = FallbackTemplate();
+}
+
+bool FrmMain::Listen() {
+  oHTTP_ = std::make_unique<UniSock>(loop_);
+  oHTTP_->OnConnectionRequest([this](int32_t id) { oHTTP_ConnectionRequest(id); });
+  oHTTP_->OnError([this](net::SocketErrorInfo& info) { oHTTP_Error(info); });
+  last_error_ = {};
+  bool listening = false;
+  try {
+    listening = oHTTP_->Bind(port_) && oHTTP_->Listen();
+  } catch (const Error& e) {
+    last_error_.number = static_cast<int16_t>(e.Number());
+    last_error_.description = e.Description();
+  }
+  if (listening) return true;
+  const std::string address = UniSock(loop_).LocalIP();
+  oHTTP_.reset();
+  Fail(1, ListenFailureText(address, port_, last_error_.number, last_error_.description));
+  return false;
+}
+
+void FrmMain::ShowRunning() {
+  const std::string address = oHTTP_->LocalIP();
+  window_.GetLabel("lblStarted1").SetVisible(true);
+  window_.GetLabel("lblURL").SetCaption(UrlText(address, oHTTP_->LocalPort()));
+  window_.GetLabel("lblStarted2").SetVisible(true);
+  if (address.starts_with("127.")) {
+    window_.WriteLine("Note: this machine's name (" + oHTTP_->LocalHostname() + ") stands for " +
+                      address +
+                      ", which only this computer can reach. For phones, give the name the "
+                      "machine's network address (in /etc/hosts).");
+  }
+}
+
+void FrmMain::Fail(int exit_code, const std::string& text) {
+  errors_ << "QuarnelWebDiagnostics: " << text << std::endl;
+  exit_code_ = exit_code;
+  window_.Unload();
+}
+
+void FrmMain::oHTTP_Error(net::SocketErrorInfo& info) { last_error_ = info; }
+
+void FrmMain::oHTTP_ConnectionRequest(int32_t request_id) {
+  auto connection = std::make_unique<HttpConnection>(
+      loop_, [this](int32_t channel) { return ServeChannel(channel); },
+      [this](HttpConnection& ended) { OnConnectionEnded(ended); }, connection_time_limit_);
+  HttpConnection& added = *connection;
+  connections_.push_back(std::move(connection));
+  // Too many at once: the oldest goes, as a new connection replaces the previous one.
+  if (connections_.size() > kMaxConnections) connections_.front()->Close();
+  added.Accept(request_id);
+}
+
+void FrmMain::OnConnectionEnded(HttpConnection& connection) {
+  connections_.remove_if([&](const auto& held) { return held.get() == &connection; });
+}
+
+std::string FrmMain::ServeChannel(int32_t channel) {
+  SendTestCommand(channel);
+  return Answer(sHTMLTemplate_, channel);
+}
+
+void FrmMain::SendTestCommand(int32_t channel) {
+  // A channel outside 1 to 511 never leaves this program: it selects none.
+  if (channel < 1 || channel > kHighestTestChannel) channel = 0;
+  try {
+    auto oDMX = std::make_unique<UniSock>(loop_);
+    oDMX->SetProtocol(UniSock::kUdp);
+    if (oDMX->Connect(oDMX->LocalIP(), kDiagnosticsPort)) oDMX->SendData(net::Data::Long(channel));
+    oDMX->CloseSocket();
+  } catch (const Error&) {
+    // As every step of a request: a failure is skipped.
+  }
+}
+
+void FrmMain::Form_Unload() {
+  for (auto& connection : connections_) connection->Close();
+  if (oHTTP_) {
+    try {
+      oHTTP_->CloseSocket();
+    } catch (const Error&) {
+    }
+  }
+}
+
+}  // namespace quarnel::webdiag

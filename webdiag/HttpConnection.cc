@@ -1,0 +1,144 @@
+#include "webdiag/HttpConnection.h"
+
+#include "platform/base/Error.h"
+
+#include <string_view>
+
+namespace quarnel::webdiag {
+
+using net::UniSock;
+
+HttpConnection::HttpConnection(platform::EventLoop& loop, ChannelHandler on_channel,
+                               EndedHandler on_ended, std::chrono::milliseconds time_limit)
+    : loop_(loop),
+      on_channel_(std::move(on_channel)),
+      on_ended_(std::move(on_ended)),
+      time_limit_(time_limit) {}
+
+HttpConnection::~HttpConnection() {
+  alive_.reset();
+  if (deadline_timer_ != 0) loop_.CancelTimer(deadline_timer_);
+}
+
+bool HttpConnection::Accept(int32_t request_id) {
+  oConnection_ = std::make_unique<UniSock>(loop_);
+  oConnection_->OnDataArrival([this](int32_t total) { oConnection_DataArrival(total); });
+  oConnection_->OnClosing([this] { oConnection_Closing(); });
+  oConnection_->OnSendProgress(
+      [this](int32_t sent, int32_t remaining) { oConnection_SendProgress(sent, remaining); });
+  oConnection_->OnSendComplete([this] { oConnection_SendComplete(); });
+  oConnection_->OnStatusChange([this](int32_t status) { oConnection_StatusChange(status); });
+  // The request has this long to arrive.
+  deadline_ = platform::EventLoop::Now() + time_limit_;
+  std::weak_ptr<int> alive = alive_;
+  deadline_timer_ = loop_.RunAt(deadline_, [this, alive] {
+    if (!alive.expired()) OnDeadline();
+  });
+  bool accepted = false;
+  try {
+    accepted = oConnection_->Accept(request_id);
+  } catch (const Error&) {
+    accepted = false;
+  }
+  if (!accepted) End();
+  return accepted;
+}
+
+void HttpConnection::oConnection_DataArrival(int32_t) {
+  if (ended_) return;
+  net::Data data;
+  try {
+    if (!oConnection_->GetData(data, net::VarType::kByteArray)) return;
+  } catch (const Error&) {
+    return;
+  }
+  // What follows a complete request is read only to be dropped.
+  if (reader_.CurrentState() != RequestReader::State::kReading) return;
+  const std::vector<uint8_t>& bytes = data.AsBytes();
+  std::vector<int32_t> channels;
+  reader_.Read(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+               channels);
+  Reply(channels);
+}
+
+void HttpConnection::oConnection_Closing() {
+  if (ended_) return;
+  // The peer has sent all it will: an unfinished last line still counts. Its answer goes
+  // out as far as the socket takes it now, since the socket closes after this event.
+  std::vector<int32_t> channels;
+  reader_.End(channels);
+  Reply(channels);
+  End();
+}
+
+void HttpConnection::oConnection_SendProgress(int32_t bytes_sent, int32_t) {
+  // Only bytes that went count as progress.
+  if (bytes_sent > bytes_sent_) {
+    bytes_sent_ = bytes_sent;
+    ExtendDeadline();
+  }
+}
+
+void HttpConnection::oConnection_SendComplete() {
+  sending_ = false;
+  bytes_sent_ = 0;
+  EndWhenDone();
+}
+
+void HttpConnection::oConnection_StatusChange(int32_t status) {
+  // A failed read or send: the peer has gone or reset the connection.
+  if (status == UniSock::kError) End();
+}
+
+void HttpConnection::Reply(const std::vector<int32_t>& channels) {
+  std::string answer;
+  for (int32_t channel : channels) answer += on_channel_(channel);
+  if (!answer.empty() && !ended_ && oConnection_->State() == UniSock::kConnected) {
+    sending_ = true;
+    ExtendDeadline();
+    try {
+      // SendComplete may come from inside this call, when the whole answer fits at once.
+      oConnection_->SendData(
+          net::Data::ByteArray(std::vector<uint8_t>(answer.begin(), answer.end())));
+    } catch (const Error&) {
+      End();
+      return;
+    }
+  }
+  EndWhenDone();
+}
+
+void HttpConnection::EndWhenDone() {
+  if (!ended_ && !sending_ && reader_.CurrentState() != RequestReader::State::kReading) End();
+}
+
+void HttpConnection::End() {
+  if (ended_) return;
+  ended_ = true;
+  if (deadline_timer_ != 0) {
+    loop_.CancelTimer(deadline_timer_);
+    deadline_timer_ = 0;
+  }
+  if (oConnection_ && oConnection_->State() != UniSock::kClosed) oConnection_->CloseSocket();
+  std::weak_ptr<int> alive = alive_;
+  loop_.Post([this, alive] {
+    if (!alive.expired() && on_ended_) on_ended_(*this);
+  });
+}
+
+void HttpConnection::ExtendDeadline() { deadline_ = platform::EventLoop::Now() + time_limit_; }
+
+void HttpConnection::OnDeadline() {
+  deadline_timer_ = 0;
+  if (ended_) return;
+  if (platform::EventLoop::Now() >= deadline_) {
+    End();
+    return;
+  }
+  std::weak_ptr<int> alive = alive_;
+  deadline_timer_ = loop_.RunAt(deadline_, [this, alive] {
+    if (!alive.expired()) OnDeadline();
+  });
+}
+
+}  // namespace quarnel::webdiag
