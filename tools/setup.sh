@@ -11,6 +11,7 @@ packages=(
   libftdi1-dev                        # Open DMX USB interfaces
   nlohmann-json3-dev libcli11-dev     # tools: JSON output, command lines
   procps iproute2 python3             # test helpers
+  chromium chromium-driver            # the diagnostics page in a real browser (tests)
 )
 
 missing=()
