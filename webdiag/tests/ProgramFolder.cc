@@ -1,8 +1,8 @@
 #include "webdiag/tests/ProgramFolder.h"
 
+#include <cctype>
 #include <csignal>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -165,10 +165,21 @@ std::optional<std::chrono::milliseconds> WaitForOutput(dmx::harness::ServerProce
 }
 
 uint16_t PortFromUrl(const std::string& output) {
-  static const std::regex kUrl(R"(http://[0-9.]+:([0-9]+))");
-  std::smatch m;
-  if (!std::regex_search(output, m, kUrl)) return 0;
-  return static_cast<uint16_t>(std::stoi(m[1].str()));
+  // "http://" then a dotted address, a colon and the port.
+  for (size_t at = output.find("http://"); at != std::string::npos;
+       at = output.find("http://", at + 1)) {
+    size_t i = at + 7;
+    while (i < output.size() &&
+           (std::isdigit(static_cast<unsigned char>(output[i])) || output[i] == '.')) {
+      ++i;
+    }
+    if (i == at + 7 || i >= output.size() || output[i] != ':') continue;
+    size_t end = ++i;
+    while (end < output.size() && std::isdigit(static_cast<unsigned char>(output[end]))) ++end;
+    if (end == i || end - i > 5) continue;
+    return static_cast<uint16_t>(std::stoi(output.substr(i, end - i)));
+  }
+  return 0;
 }
 
 }  // namespace quarnel::webdiag::testing

@@ -80,6 +80,8 @@ void Relay::Run() {
     }
     if (::poll(fds.data(), fds.size(), 1000) < 0) continue;
     if (fds[0].revents) return;
+    // Only the pairs polled this round; one accepted now waits for the next.
+    const size_t polled = pairs.size();
     if (fds[1].revents & POLLIN) {
       auto pair = std::make_unique<Pair>();
       pair->browser = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -92,7 +94,7 @@ void Relay::Run() {
         pairs.push_back(std::move(pair));
       }
     }
-    for (size_t i = 0; i < pairs.size(); ++i) {
+    for (size_t i = 0; i < polled; ++i) {
       Pair& p = *pairs[i];
       const short from_browser = fds[2 + 2 * i].revents;
       const short from_server = fds[3 + 2 * i].revents;
