@@ -18,6 +18,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
 
 tools/build.sh fuzz
-tools/run-fuzz.sh "${QUARNEL_FUZZ_SECONDS:-60}"
+tools/run-fuzz.sh "${QUARNEL_FUZZ_SECONDS:-30}"
 
 echo "== All tests passed"

@@ -3,7 +3,7 @@
 #   tools/run-fuzz.sh [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
+seconds=${1:-30}
 shopt -s nullglob
 targets=(build-fuzz/bin/fuzz_*)
 if ((${#targets[@]} == 0)); then

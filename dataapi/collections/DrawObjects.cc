@@ -173,24 +173,10 @@ Ref<DrawObjects> DrawObjects::Clone() const {
 
 void DrawObjects::ReplaceTable(const DataTable& table) { table_ = table.Clone(); }
 
-std::u16string DrawObjects::UndoData() const {
-  try {
-    return TableSnapshot(*table_);
-  } catch (const Error&) {
-    return {};
-  }
-}
+std::u16string DrawObjects::UndoData() const { return SnapshotOrEmpty(*table_); }
 
 void DrawObjects::SetUndoData(std::u16string_view value) {
-  try {
-    std::vector<uint8_t> bytes;
-    if (SnapshotBytes(value, *table_, bytes)) {
-      Ref<DataTable> table = table_->CloneLayout();
-      table->SetRawData(bytes);
-      table_ = table;
-    }
-  } catch (const Error&) {
-  }
+  RestoreSnapshot(table_, value);
   events_.Raise(*this, [](DrawObjectsEvents& sink) { sink.Refresh(); });
 }
 

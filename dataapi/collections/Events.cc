@@ -211,24 +211,10 @@ Ref<Events> Events::Clone() const {
 
 void Events::ReplaceTable(const DataTable& table) { table_ = table.Clone(); }
 
-std::u16string Events::UndoData() const {
-  try {
-    return TableSnapshot(*table_);
-  } catch (const Error&) {
-    return {};
-  }
-}
+std::u16string Events::UndoData() const { return SnapshotOrEmpty(*table_); }
 
 void Events::SetUndoData(std::u16string_view value) {
-  try {
-    std::vector<uint8_t> bytes;
-    if (SnapshotBytes(value, *table_, bytes)) {
-      Ref<DataTable> table = table_->CloneLayout();
-      table->SetRawData(bytes);
-      table_ = table;
-    }
-  } catch (const Error&) {
-  }
+  RestoreSnapshot(table_, value);
   RaiseRefresh();
 }
 

@@ -80,24 +80,10 @@ Ref<Timeline> Timeline::Clone() const {
 
 void Timeline::ReplaceTable(const DataTable& table) { table_ = table.Clone(); }
 
-std::u16string Timeline::UndoData() const {
-  try {
-    return TableSnapshot(*table_);
-  } catch (const Error&) {
-    return {};
-  }
-}
+std::u16string Timeline::UndoData() const { return SnapshotOrEmpty(*table_); }
 
 void Timeline::SetUndoData(std::u16string_view value) {
-  try {
-    std::vector<uint8_t> bytes;
-    if (SnapshotBytes(value, *table_, bytes)) {
-      Ref<DataTable> table = table_->CloneLayout();
-      table->SetRawData(bytes);
-      table_ = table;
-    }
-  } catch (const Error&) {
-  }
+  RestoreSnapshot(table_, value);
   events_.Raise(*this, [](TimelineEvents& sink) { sink.Refresh(); });
 }
 

@@ -222,15 +222,15 @@ void EventLoop::RunOnce(std::optional<TimePoint> until) {
 
 void EventLoop::ArmTimer(std::optional<TimePoint> deadline) {
   if (deadline == armed_) return;
-  itimerspec spec{};
+  itimerspec when{};
   if (deadline) {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline->time_since_epoch());
     // A deadline at the clock's zero would disarm the timer; one nanosecond later is fine.
     int64_t count = ns.count() > 0 ? ns.count() : 1;
-    spec.it_value.tv_sec = count / 1000000000;
-    spec.it_value.tv_nsec = count % 1000000000;
+    when.it_value.tv_sec = count / 1000000000;
+    when.it_value.tv_nsec = count % 1000000000;
   }
-  if (::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &spec, nullptr) < 0) {
+  if (::timerfd_settime(timer_fd_, TFD_TIMER_ABSTIME, &when, nullptr) < 0) {
     Fail("cannot arm the message loop's timer");
   }
   armed_ = deadline;
