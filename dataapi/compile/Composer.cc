@@ -5,11 +5,9 @@
 #include "dataapi/compile/ComposeProgress.h"
 #include "dataapi/compile/RefreshPoints.h"
 #include "platform/fs/FileErrors.h"
+#include "platform/fs/ReplacingFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <span>
 #include <string>
 #include <system_error>
@@ -34,33 +32,18 @@ void AddScratchEvents(Events& events, const std::vector<EventRecord>& scratch,
 
 void WriteComposedFile(const std::filesystem::path& path,
                        const std::vector<CompiledRecord>& records) {
-  std::filesystem::path beside = path;
-  beside += ".writing";
-  auto fail = [&](const std::string& why) {
-    std::error_code ignored;
-    std::filesystem::remove(beside, ignored);
-    return platform::FileAccessError(kSource, path, why);
-  };
-  {
-    std::ofstream out(beside, std::ios::binary | std::ios::trunc);
-    if (!out) throw fail(std::strerror(errno));
+  try {
+    platform::ReplacingFile out(path);
     // In slices, so that a whole show never needs a second copy of its records.
     constexpr size_t kSlice = 4096;
-    for (size_t i = 0; i < records.size() && out; i += kSlice) {
+    for (size_t i = 0; i < records.size(); i += kSlice) {
       const size_t n = std::min(kSlice, records.size() - i);
-      const std::string bytes = WriteCompiledBlock(std::span(records).subspan(i, n));
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      out.Write(WriteCompiledBlock(std::span(records).subspan(i, n)));
     }
-    out.flush();
-    if (!out) {
-      const std::string why = std::strerror(errno);
-      out.close();
-      throw fail(why);
-    }
+    out.Commit();
+  } catch (const std::system_error& e) {
+    throw platform::FileAccessError(kSource, path, e.code().message());
   }
-  std::error_code ec;
-  std::filesystem::rename(beside, path, ec);
-  if (ec) throw fail(ec.message());
 }
 
 void Compose(ComposeJob job, ComposeHost& host) {

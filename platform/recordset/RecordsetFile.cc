@@ -1,5 +1,6 @@
 #include "platform/recordset/RecordsetFile.h"
 
+#include "platform/fs/ReplacingFile.h"
 #include "platform/recordset/RecordsetErrors.h"
 #include "platform/recordset/adtg/AdtgReader.h"
 #include "platform/recordset/adtg/AdtgWriter.h"
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -36,15 +36,6 @@ std::string ReadWholeFile(const std::filesystem::path& path, const char* source)
   return data;
 }
 
-// A name beside `target` that no one else uses, for the file being written.
-std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
-  std::random_device rd;
-  const uint64_t tag = (static_cast<uint64_t>(rd()) << 32) ^ rd();
-  std::filesystem::path tmp = target;
-  tmp += ".saving-" + std::to_string(tag);
-  return tmp;
-}
-
 }  // namespace
 
 RecordTable LoadTableFile(const std::filesystem::path& path, const char* source) {
@@ -62,26 +53,12 @@ RecordTable LoadTableFile(const std::filesystem::path& path, const char* source)
 void SaveTableFile(const RecordTable& table, const std::filesystem::path& path, SavedRows rows,
                    const char* source) {
   const std::string bytes = adtg::WriteAdtg(table, rows);
-  const std::filesystem::path tmp = TemporaryBeside(path);
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw recordset_errors::WriteFile(source, Describe(path, std::strerror(errno)));
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      const std::string why = std::strerror(errno);
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(tmp, ignored);
-      throw recordset_errors::WriteFile(source, Describe(path, why));
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(tmp, ignored);
-    throw recordset_errors::WriteFile(source, Describe(path, ec.message()));
+  try {
+    platform::ReplacingFile out(path);
+    out.Write(bytes);
+    out.Commit();
+  } catch (const std::system_error& e) {
+    throw recordset_errors::WriteFile(source, Describe(path, e.code().message()));
   }
 }
 

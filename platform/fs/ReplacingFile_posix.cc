@@ -1,0 +1,96 @@
+#include "platform/fs/ReplacingFile.h"
+
+#include <cerrno>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quarnel::platform {
+namespace {
+
+[[noreturn]] void ThrowErrno(const char* what) {
+  throw std::system_error(errno, std::generic_category(), what);
+}
+
+std::filesystem::path NameBeside(const std::filesystem::path& target) {
+  std::random_device rd;
+  const uint64_t tag = (static_cast<uint64_t>(rd()) << 32) ^ rd();
+  std::filesystem::path beside = target;
+  beside += ".saving-" + std::to_string(tag);
+  return beside;
+}
+
+// Makes the rename itself durable. A folder that cannot be opened or synced (some file
+// systems refuse) still holds the renamed file, so this is best effort.
+void SyncFolderOf(const std::filesystem::path& file) noexcept {
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+ReplacingFile::ReplacingFile(std::filesystem::path target)
+    : target_(std::move(target)), beside_(NameBeside(target_)) {
+  fd_ = ::open(beside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd_ < 0) ThrowErrno("create");
+}
+
+ReplacingFile::~ReplacingFile() { Discard(); }
+
+void ReplacingFile::Write(std::string_view bytes) {
+  if (fd_ < 0) throw std::system_error(EBADF, std::generic_category(), "write after commit");
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int cause = errno;
+      Discard();
+      throw std::system_error(cause, std::generic_category(), "write");
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+void ReplacingFile::Commit() {
+  if (fd_ < 0) throw std::system_error(EBADF, std::generic_category(), "commit twice");
+  auto fail = [this](const char* what) {
+    const int cause = errno;
+    Discard();
+    throw std::system_error(cause, std::generic_category(), what);
+  };
+  if (::fsync(fd_) != 0) fail("sync");
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    const int cause = errno;
+    ::unlink(beside_.c_str());
+    throw std::system_error(cause, std::generic_category(), "close");
+  }
+  if (::rename(beside_.c_str(), target_.c_str()) != 0) {
+    const int cause = errno;
+    ::unlink(beside_.c_str());
+    throw std::system_error(cause, std::generic_category(), "rename");
+  }
+  beside_.clear();
+  SyncFolderOf(target_);
+}
+
+void ReplacingFile::Discard() noexcept {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!beside_.empty()) {
+    ::unlink(beside_.c_str());
+    beside_.clear();
+  }
+}
+
+}  // namespace quarnel::platform
