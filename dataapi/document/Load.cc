@@ -1,42 +1,25 @@
 // Load: a sequence file into the document, through the workspace caches.
+#include "dataapi/document/FileArguments.h"
 #include "dataapi/document/LoadSteps.h"
 #include "dataapi/document/Workspace.h"
 #include "platform/recordset/RecordsetErrors.h"
 
-#include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
 namespace quarnel::dataapi {
-namespace {
-
-constexpr int32_t kInvalidProcedureCall = 5;
-
-std::filesystem::path PathFromName(std::u16string_view file_name) {
-  try {
-    return std::filesystem::path(std::u16string(file_name));
-  } catch (const std::exception&) {
-    throw recordset_errors::OpeningFile(kLoadSource, "the file name is not valid text");
-  }
-}
-
-}  // namespace
-
 void File::Load(std::u16string_view file_name, FileType file_type) {
-  if (file_type != FileTypeDLS && file_type != FileTypeFastDLS && file_type != FileTypeBAK) {
-    throw Error(kInvalidProcedureCall,
-                "Invalid procedure call or argument (file type " +
-                    std::to_string(static_cast<int32_t>(file_type)) +
-                    " is none of FileTypeDLS, FileTypeFastDLS and FileTypeBAK)",
-                kLoadSource);
-  }
+  CheckFileType(file_type, kLoadSource);
   const Workspace workspace(kLoadSource);
   Ref<File> keep(this);  // a handler may let go of the document while it loads
 
   std::u16string opening = u"Opening File: ";
   opening += file_name;
   RaiseStatusChange(opening);
-  const SequenceImages images = ReadMainTable(*this, PathFromName(file_name), file_name, file_type);
+  const std::optional<std::filesystem::path> path = PathFromName(file_name);
+  if (!path) throw recordset_errors::OpeningFile(kLoadSource, "the file name is not valid text");
+  const SequenceImages images = ReadMainTable(*this, *path, file_name, file_type);
   // Playback records and backup rows are whole 40-byte records; a damaged block is refused
   // before anything reaches the workspace or the player.
   std::vector<CompiledRecord> records = ReadCompiledBlock(

@@ -1,4 +1,5 @@
 // Save: the document to a sequence file, through the workspace caches.
+#include "dataapi/document/FileArguments.h"
 #include "dataapi/document/SaveSteps.h"
 #include "dataapi/document/Workspace.h"
 #include "platform/fs/FileErrors.h"
@@ -6,21 +7,11 @@
 #include "platform/recordset/Recordset.h"
 #include "platform/recordset/RecordsetErrors.h"
 
-#include <exception>
+#include <optional>
 #include <string>
 
 namespace quarnel::dataapi {
 namespace {
-
-constexpr int32_t kInvalidProcedureCall = 5;
-
-std::filesystem::path PathFromName(std::u16string_view file_name) {
-  try {
-    return std::filesystem::path(std::u16string(file_name));
-  } catch (const std::exception&) {
-    throw recordset_errors::WriteFile(kSaveSource, "the file name is not valid text");
-  }
-}
 
 // Saves an empty tool table where none is cached; an existing one is left as it is.
 void EnsureToolTable(const std::filesystem::path& path, int32_t max_setting) {
@@ -44,16 +35,12 @@ void CopyCache(const Workspace& workspace, std::string_view from, std::string_vi
 }  // namespace
 
 void File::Save(std::u16string_view file_name, FileType file_type) {
-  if (file_type != FileTypeDLS && file_type != FileTypeFastDLS && file_type != FileTypeBAK) {
-    throw Error(kInvalidProcedureCall,
-                "Invalid procedure call or argument (file type " +
-                    std::to_string(static_cast<int32_t>(file_type)) +
-                    " is none of FileTypeDLS, FileTypeFastDLS and FileTypeBAK)",
-                kSaveSource);
-  }
+  CheckFileType(file_type, kSaveSource);
   const Workspace workspace(kSaveSource);
   Ref<File> keep(this);  // a handler may let go of the document while it saves
-  const std::filesystem::path target = PathFromName(file_name);
+  const std::optional<std::filesystem::path> path = PathFromName(file_name);
+  if (!path) throw recordset_errors::WriteFile(kSaveSource, "the file name is not valid text");
+  const std::filesystem::path& target = *path;
   // The name given is kept as given: the stored name and the status text use it.
   const std::u16string name_given(file_name);
 
