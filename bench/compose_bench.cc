@@ -5,6 +5,7 @@
 // A tenth of the channels are RGB channels whose events are all colour events (100,000
 // of a million); the others carry levels, fades (some shorter than 15,000 samples) and
 // effects, with a few long dark stretches. Prints one line per measurement with its target.
+#include "bench/Stopwatch.h"
 #include "dataapi/File.h"
 #include "platform/base/Error.h"
 
@@ -23,24 +24,10 @@
 using namespace quarnel;
 using namespace quarnel::dataapi;
 
+using quarnel::bench::Report;
+using quarnel::bench::Stopwatch;
+
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Wall time and the processor time this program used, which stays meaningful when other
-// work shares the machine.
-struct Stopwatch {
-  Clock::time_point wall = Clock::now();
-  std::clock_t cpu = std::clock();
-};
-
-void Report(const char* what, const Stopwatch& since, double target) {
-  double wall = std::chrono::duration<double>(Clock::now() - since.wall).count();
-  double cpu = static_cast<double>(std::clock() - since.cpu) / CLOCKS_PER_SEC;
-  std::printf("%-52s %7.3f s wall %7.3f s cpu (target <= %.3f s) %s\n", what, wall, cpu, target,
-              std::min(wall, cpu) <= target ? "ok" : "MISSED");
-  std::fflush(stdout);
-}
 
 constexpr int32_t kChannels = 1000;
 constexpr int32_t kRgbEvery = 10;
@@ -176,8 +163,8 @@ int main(int argc, char** argv) {
       std::u16string end;
       phases->StatusChange(end);
       Report("  Load of that file", t2, 4.0);
-      const double wall = std::chrono::duration<double>(Clock::now() - t1.wall).count();
-      const double cpu = static_cast<double>(std::clock() - t1.cpu) / CLOCKS_PER_SEC;
+      const double wall = t1.WallSeconds();
+      const double cpu = t1.CpuSeconds();
       std::printf("  %-50s %7.3f s wall %7.3f s cpu\n", "Save then Load", wall, cpu);
       const double taken = std::min(wall, cpu);
       if (round == 1 || taken < best) best = taken;

@@ -6,6 +6,7 @@
 // events come as compiled records with mixed channel masks, saves it, and loads it as a
 // full sequence (decompiling every record), for playback only, and as a backup. Prints
 // one line per measurement with its target; the workspace is a temporary folder.
+#include "bench/Stopwatch.h"
 #include "dataapi/File.h"
 #include "dataapi/tests/SequenceFiles.h"
 
@@ -30,23 +31,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Stopwatch {
-  Clock::time_point wall = Clock::now();
-  std::clock_t cpu = std::clock();
-};
-
-void Report(const std::string& what, const Stopwatch& since, double target) {
-  const double wall = std::chrono::duration<double>(Clock::now() - since.wall).count();
-  const double cpu = static_cast<double>(std::clock() - since.cpu) / CLOCKS_PER_SEC;
-  if (target > 0) {
-    std::printf("%-58s %7.3f s wall %7.3f s cpu (target <= %.3f s) %s\n", what.c_str(), wall, cpu,
-                target, std::min(wall, cpu) <= target ? "ok" : "MISSED");
-  } else {
-    std::printf("%-58s %7.3f s wall %7.3f s cpu\n", what.c_str(), wall, cpu);
-  }
-  std::fflush(stdout);
-}
-
+constexpr int kWidth = 58;  // of the first column
 constexpr int32_t kChannels = 1000;
 constexpr int32_t kPerDevice = 16;
 
@@ -116,10 +101,10 @@ void LoadOnce(const fs::path& path, FileType type, const std::string& what, doub
     steps.emplace_back(std::string(text.begin(), text.end()), Clock::now());
   };
   doc->Advise(sink);
-  Stopwatch watch;
+  bench::Stopwatch watch;
   doc->Load(path.u16string(), type);
   const Clock::time_point end = Clock::now();
-  Report(what, watch, target);
+  bench::Report(what, watch, target, kWidth);
   for (size_t i = 0; i < steps.size(); ++i) {
     const Clock::time_point next = i + 1 < steps.size() ? steps[i + 1].second : end;
     std::printf("    %-54s %7.3f s\n", steps[i].first.substr(0, 54).c_str(),
@@ -140,7 +125,7 @@ int main(int argc, char** argv) {
   fs::create_directories(dir);
   ::setenv("QUARNEL_WORKSPACE", (dir / "workspace").c_str(), 1);
 
-  Stopwatch build;
+  bench::Stopwatch build;
   const std::vector<CompiledRecord> records = Records(events);
   int64_t expanded = 0;
   for (const CompiledRecord& r : records)
@@ -152,9 +137,9 @@ int main(int argc, char** argv) {
   testing::SequenceFile backup = file;
   backup.SetData(BackupRows(records));
   backup.Write(dir / "show.bak");
-  Report("making the files (" + std::to_string(records.size()) + " records, " +
-             std::to_string(fs::file_size(dir / "show.dls") >> 20) + " MiB)",
-         build, 0);
+  bench::Report("making the files (" + std::to_string(records.size()) + " records, " +
+                    std::to_string(fs::file_size(dir / "show.dls") >> 20) + " MiB)",
+                build, 0, kWidth);
 
   const std::string n =
       std::to_string(expanded) + " events, " + std::to_string(kChannels) + " channels";

@@ -3,6 +3,7 @@
 //   tables_bench [events]     default 1,000,000
 //
 // Prints one line per measurement with its target.
+#include "bench/Stopwatch.h"
 #include "dataapi/Bookmark.h"
 #include "dataapi/Channels.h"
 #include "dataapi/Events.h"
@@ -21,24 +22,10 @@
 using namespace quarnel;
 using namespace quarnel::dataapi;
 
+using quarnel::bench::Report;
+using quarnel::bench::Stopwatch;
+
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// A stopwatch giving wall time and the processor time this program used, which stays
-// meaningful when other work shares the machine.
-struct Stopwatch {
-  Clock::time_point wall = Clock::now();
-  std::clock_t cpu = std::clock();
-};
-
-void Report(const char* what, const Stopwatch& since, double target) {
-  double wall = std::chrono::duration<double>(Clock::now() - since.wall).count();
-  double cpu = static_cast<double>(std::clock() - since.cpu) / CLOCKS_PER_SEC;
-  std::printf("%-52s %7.3f s wall %7.3f s cpu (target <= %.3f s) %s\n", what, wall, cpu, target,
-              std::min(wall, cpu) <= target ? "ok" : "MISSED");
-  std::fflush(stdout);
-}
 
 void Report(const char* what, double value, const char* unit, double target) {
   std::printf("%-52s %7.1f %-3s (target <= %.1f) %s\n", what, value, unit, target,
