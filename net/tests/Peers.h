@@ -1,6 +1,8 @@
 // Plain loopback sockets that play the other end in the socket object's tests.
 #pragma once
 
+#include "platform/sockets/tests/TcpClient.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -62,60 +64,10 @@ class UdpPeer {
 };
 
 // A TCP client on loopback.
-class TcpPeer {
+class TcpPeer : public sockets_testing::TcpClient {
  public:
-  explicit TcpPeer(uint16_t port, int receive_buffer = 0) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receive_buffer > 0) {
-      ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
-    }
-    sockaddr_in to = Loopback(port);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-  }
-  ~TcpPeer() { Close(); }
-  TcpPeer(const TcpPeer&) = delete;
-  TcpPeer& operator=(const TcpPeer&) = delete;
-
-  bool Connected() const { return connected_; }
-  bool Send(const std::string& bytes) {
-    return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-           static_cast<ssize_t>(bytes.size());
-  }
-  void ShutdownWrite() { ::shutdown(fd_, SHUT_WR); }
-  // Closes with a reset instead of an orderly close.
-  void Reset() {
-    linger hard{1, 0};
-    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    Close();
-  }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  // Reads until `count` bytes came, the peer closed or `timeout_ms` passed without data.
-  std::string Read(size_t count, int timeout_ms = 2000) {
-    std::string out;
-    char buffer[65536];
-    while (out.size() < count) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, timeout_ms) != 1) break;
-      ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-      if (n <= 0) break;
-      out.append(buffer, static_cast<size_t>(n));
-    }
-    return out;
-  }
-  // True when the other side has closed the connection (within `timeout_ms`).
-  bool SeesClose(int timeout_ms = 2000) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) != 1) return false;
-    char c;
-    return ::recv(fd_, &c, 1, MSG_PEEK) <= 0;
-  }
-
- private:
-  int fd_ = -1;
-  bool connected_ = false;
+  explicit TcpPeer(uint16_t port, int receive_buffer = 0)
+      : TcpClient(Loopback(port), receive_buffer) {}
 };
 
 }  // namespace quarnel::net::testing

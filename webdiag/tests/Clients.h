@@ -3,6 +3,7 @@
 // to it. Every wait is bounded.
 #pragma once
 
+#include "platform/sockets/tests/TcpClient.h"
 #include "tools/dmxsend/UdpSender.h"
 
 #include <chrono>
@@ -77,60 +78,10 @@ class TestCommands {
 };
 
 // A blocking HTTP client; every wait is bounded.
-class Client {
+class Client : public sockets_testing::TcpClient {
  public:
-  explicit Client(uint16_t port, int receive_buffer = 0) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (receive_buffer > 0) {
-      ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
-    }
-    int one = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    sockaddr_in to = AddressOf(Primary(), port);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-  }
-  ~Client() { Close(); }
-  Client(const Client&) = delete;
-  Client& operator=(const Client&) = delete;
-
-  bool Connected() const { return connected_; }
-  bool Send(const std::string& bytes) {
-    return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-           static_cast<ssize_t>(bytes.size());
-  }
-  void ShutdownWrite() { ::shutdown(fd_, SHUT_WR); }
-  void Reset() {
-    linger hard{1, 0};
-    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    Close();
-  }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  // Reads until the server closes; `closed` tells whether it did within `timeout`
-  // (counted from the last byte received).
-  std::string ReadToClose(bool* closed = nullptr, std::chrono::milliseconds timeout = 5s) {
-    std::string out;
-    std::vector<char> buffer(1 << 16);
-    bool ended = false;
-    for (;;) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(timeout.count())) != 1) break;
-      const ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);
-      if (n <= 0) {
-        ended = true;
-        break;
-      }
-      out.append(buffer.data(), static_cast<size_t>(n));
-    }
-    if (closed) *closed = ended;
-    return out;
-  }
-
- private:
-  int fd_ = -1;
-  bool connected_ = false;
+  explicit Client(uint16_t port, int receive_buffer = 0)
+      : TcpClient(AddressOf(Primary(), port), receive_buffer) {}
 };
 
 // Sends `request` on a new connection and returns all the server answered.
