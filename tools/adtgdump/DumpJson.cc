@@ -146,6 +146,8 @@ std::string FixedText(D type, std::string_view b) {
   }
 }
 
+}  // namespace
+
 const char* StatusName(adtg::RowStatus s) {
   switch (s) {
     case adtg::RowStatus::kUnchanged:
@@ -159,8 +161,6 @@ const char* StatusName(adtg::RowStatus s) {
   }
   return "";
 }
-
-}  // namespace
 
 ordered_json CellJson(const RecordTable& table, size_t row, size_t col,
                       const DumpOptions& options) {

@@ -21,6 +21,9 @@ struct DumpOptions {
 
 nlohmann::ordered_json DumpJson(const adtg::AdtgImage& image, const DumpOptions& options);
 
+// The state of a row as printed: "unchanged", "inserted", "modified" or "deleted".
+const char* StatusName(adtg::RowStatus status);
+
 // One cell as JSON (exposed for tests).
 nlohmann::ordered_json CellJson(const RecordTable& table, size_t row, size_t col,
                                 const DumpOptions& options);

@@ -122,20 +122,6 @@ void ExpectCell(const RecordTable& t, size_t row, size_t col, const XmlField& xf
   }
 }
 
-const char* StatusName(adtg::RowStatus s) {
-  switch (s) {
-    case adtg::RowStatus::kUnchanged:
-      return "unchanged";
-    case adtg::RowStatus::kInserted:
-      return "inserted";
-    case adtg::RowStatus::kModified:
-      return "modified";
-    case adtg::RowStatus::kDeleted:
-      return "deleted";
-  }
-  return "";
-}
-
 TEST(AdtgGoldenTest, EverySampleReadsAsTheLibraryShowedIt) {
   int compared = 0;
   for (const auto& path : testing::AllSampleTables()) {
@@ -168,7 +154,8 @@ TEST(AdtgGoldenTest, EverySampleReadsAsTheLibraryShowedIt) {
     // The XML lists rows by state in its own order; within one state the order is the
     // file's.
     std::map<std::string, std::vector<size_t>> ours;
-    for (size_t r = 0; r < t.RowCount(); ++r) ours[StatusName(image.status[r])].push_back(r);
+    for (size_t r = 0; r < t.RowCount(); ++r)
+      ours[adtgdump::StatusName(image.status[r])].push_back(r);
     std::map<std::string, std::vector<const XmlRow*>> theirs;
     for (const XmlRow& r : xml.rows) theirs[r.status].push_back(&r);
     for (const char* status : {"unchanged", "inserted", "modified", "deleted"}) {
