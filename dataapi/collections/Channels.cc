@@ -58,7 +58,10 @@ int32_t Channels::Setting(int32_t index, int32_t setting_number) const {
 }
 
 void Channels::SetName(int32_t index, std::u16string_view value) {
+  if (index < 0 || index > main_->GetBounds()) return;
+  CountName(index, -1);
   main_->SetStringData(kNameColumn, index, value);
+  CountName(index, +1);
 }
 void Channels::SetDeviceType(int32_t index, int32_t value) {
   main_->SetLongData(kDeviceTypeColumn, index, value);
@@ -79,6 +82,19 @@ int32_t Channels::GetBounds() const {
   }
 }
 
+void Channels::CountName(int32_t index, int32_t delta) {
+  std::u16string name = main_->StringData(kNameColumn, index);
+  auto it = name_counts_.try_emplace(std::move(name), 0).first;
+  it->second += delta;
+  if (it->second <= 0) name_counts_.erase(it);
+}
+
+void Channels::RebuildNameIndex() {
+  name_counts_.clear();
+  const int32_t last = main_->GetBounds();
+  for (int32_t r = 0; r <= last; ++r) CountName(r, +1);
+}
+
 void Channels::RaiseRefresh() {
   events_.Raise(*this, [](ChannelsEvents& sink) { sink.Refresh(); });
 }
@@ -91,6 +107,7 @@ int32_t Channels::InsertEntry(int32_t network, int32_t device, int32_t channel,
   if (last < 0) {
     main_->Clear();
     lookup_->Clear();
+    name_counts_.clear();
     at = 0;
   } else {
     p = lookup_->IndexSeek(kKeyColumn, key.View(), FindRightAfter);
@@ -117,6 +134,7 @@ int32_t Channels::InsertEntry(int32_t network, int32_t device, int32_t channel,
   main_->SetLongData(kDeviceColumn, at, device);
   main_->SetLongData(kChannelColumn, at, channel);
   main_->SetStringData(kNameColumn, at, name);
+  CountName(at, +1);
   return at;
 }
 
@@ -144,6 +162,7 @@ void Channels::Remove(int32_t index) {
     int32_t i = lookup_->LongData(kIndexColumn, r);
     if (i > index) lookup_->SetLongData(kIndexColumn, r, i - 1);
   }
+  CountName(index, -1);
   lookup_->DeleteRows(p, 1);
   main_->DeleteRows(index, 1);
   RaiseRefresh();
@@ -157,6 +176,7 @@ int32_t Channels::Find(int32_t network, int32_t device, int32_t channel) const {
 
 int32_t Channels::FindName(std::u16string_view name) const {
   name = name.substr(0, kNameLength);
+  if (!name_counts_.contains(std::u16string(name))) return -1;
   int32_t last = main_->GetBounds();
   for (int32_t r = 0; r <= last; ++r) {
     if (main_->StringEquals(kNameColumn, r, name)) return r;
@@ -212,6 +232,7 @@ Ref<Channels> Channels::Clone() const {
 void Channels::ReplaceTables(const DataTable& main, const DataTable& lookup) {
   main_ = main.Clone();
   lookup_ = lookup.Clone();
+  RebuildNameIndex();
 }
 
 std::u16string Channels::UndoData(std::u16string& lookup) const {
@@ -235,6 +256,7 @@ void Channels::SetUndoData(std::u16string& lookup, std::u16string_view value) {
       index->SetRawData(lookup_bytes);
       main_ = main;
       lookup_ = index;
+      RebuildNameIndex();
     }
   } catch (const Error&) {
   }

@@ -1,5 +1,7 @@
 #include "dataapi/Channels.h"
 
+#include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -175,6 +177,61 @@ TEST(ChannelsTest, CloneIsIndependent) {
   EXPECT_EQ(c->GetBounds(), 3);
   EXPECT_EQ(c->Color(1), 0);
   EXPECT_EQ(c->Find(1, 1, 1), 0);
+}
+
+// Add finds taken names through an index that every change of the list keeps; after any
+// mix of changes FindName must agree with a plain search of the names.
+TEST(ChannelsTest, NameFindsAgreeWithTheNamesAfterEveryKindOfChange) {
+  std::mt19937 rng(11);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  const std::u16string pool[] = {u"A", u"B", u" B ", u"C", u"", u"   ", u"D d"};
+  auto plain_find = [](const Channels& c, std::u16string_view name) {
+    std::u16string cut(name.substr(0, Channels::kNameLength));
+    for (int32_t i = 0; i <= c.GetBounds(); ++i) {
+      if (!cut.empty() && (cut.front() == u' ' || cut.back() == u' ')) return -1;
+      if (c.Name(i) == cut) return i;
+    }
+    return -1;
+  };
+  Ref<Channels> c = Channels::Create();
+  std::u16string undo_lookup, undo_main = c->UndoData(undo_lookup);
+  for (int step = 0; step < 3000; ++step) {
+    const int32_t size = c->GetBounds() + 1;
+    const std::u16string& name = pool[pick(7)];
+    switch (pick(8)) {
+      case 0:
+      case 1:
+        c->Add(1, pick(4), pick(8), name + std::u16string(1, u'a' + pick(3)), pick(size + 1));
+        break;
+      case 2:
+        if (size > 0) c->Remove(pick(size));
+        break;
+      case 3:
+        if (size > 0) c->SetName(pick(size), name);
+        break;
+      case 4:
+        if (size > 0) c->Move(pick(size), pick(size));
+        break;
+      case 5:
+        c->MoveGroup(1, pick(4), pick(8), 1, pick(4), pick(8));
+        break;
+      case 6:
+        if (pick(2) == 0) {
+          undo_main = c->UndoData(undo_lookup);
+        } else {
+          c->SetUndoData(undo_lookup, undo_main);
+        }
+        break;
+      case 7:
+        c = c->Clone();
+        break;
+    }
+    for (const std::u16string& base : pool) {
+      for (const std::u16string& probe : {base, base + u"a", base + u"b", base + u"c"}) {
+        ASSERT_EQ(c->FindName(probe), plain_find(*c, probe)) << "step " << step;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace quarnel::dataapi {
 
@@ -96,9 +97,14 @@ class Channels : public RefCounted {
   int32_t InsertEntry(int32_t network, int32_t device, int32_t channel, std::u16string_view name,
                       int32_t at);
   void RaiseRefresh();
+  // The name index: how many entries hold each name as stored (cut and trimmed), so
+  // that Add checks a name without reading the whole list.
+  void CountName(int32_t index, int32_t delta);
+  void RebuildNameIndex();
 
   Ref<DataTable> main_;
   Ref<DataTable> lookup_;
+  std::unordered_map<std::u16string, int32_t> name_counts_;
   EventSource<ChannelsEvents> events_;
 };
 
