@@ -43,14 +43,15 @@ void File::Load(std::u16string_view file_name, FileType file_type) {
   LoadTimelineMarks(*this, images.timeline);
 
   RaiseStatusChange(u"Opening Table: Channels");
-  LoadChannelTable(*this, workspace.PathOf(Workspace::kChannelCache));
+  const std::vector<SavedChannel> saved_channels =
+      LoadChannelTable(*this, workspace.PathOf(Workspace::kChannelCache));
 
   if (file_type == FileTypeFastDLS) {
     SetDrawObjects(nullptr);
   } else {
     RaiseStatusChange(u"Opening Table: Vector Graphics");
     if (!images.drawing.empty()) {
-      LoadDrawingTable(*this, workspace.PathOf(Workspace::kDrawingCache));
+      LoadDrawingTable(*this, workspace.PathOf(Workspace::kDrawingCache), saved_channels);
     }
     RaiseStatusChange(u"Opening Table: Tool Settings");
     LoadToolTable(*this, workspace.PathOf(Workspace::kToolCache), images.extensions, false);

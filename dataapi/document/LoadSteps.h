@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quarnel::dataapi {
 
@@ -33,10 +34,20 @@ SequenceImages ReadMainTable(File& doc, const std::filesystem::path& path,
 
 // Adds the timeline marks of a byte image to the document's Timeline.
 void LoadTimelineMarks(File& doc, std::string_view image);
-// Adds the channel rows of a saved channel table to the document's Channels.
-void LoadChannelTable(File& doc, const std::filesystem::path& path);
-// Adds the drawing rows of a saved drawing table to the document's DrawObjects.
-void LoadDrawingTable(File& doc, const std::filesystem::path& path);
+// The address of a channel row as the saved channel table holds it.
+struct SavedChannel {
+  int32_t network = 0;
+  int32_t device = 0;
+  int32_t channel = 0;
+};
+
+// Adds the channel rows of a saved channel table to the document's Channels, and gives
+// the address of every row in table order, added or not.
+std::vector<SavedChannel> LoadChannelTable(File& doc, const std::filesystem::path& path);
+// Adds the drawing rows of a saved drawing table to the document's DrawObjects. A row
+// names its channel by its place in the saved channel table, `saved`.
+void LoadDrawingTable(File& doc, const std::filesystem::path& path,
+                      const std::vector<SavedChannel>& saved);
 // Raises ToolInitialize (or HistoryInitialize) for each row of a saved tool table.
 void LoadToolTable(File& doc, const std::filesystem::path& path, int32_t extensions, bool history);
 

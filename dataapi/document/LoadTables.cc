@@ -71,11 +71,12 @@ void LoadTimelineMarks(File& doc, std::string_view image) {
   }
 }
 
-void LoadChannelTable(File& doc, const std::filesystem::path& path) {
+std::vector<SavedChannel> LoadChannelTable(File& doc, const std::filesystem::path& path) {
   static const std::string kTable = "the channel table (field \"channels\" of the sequence file)";
   Recordset rs;
   OpenTable(rs, path, kTable);
-  if (rs.Eof()) return;
+  std::vector<SavedChannel> saved;
+  if (rs.Eof()) return saved;
   const RowReader row(rs, kTable, kLoadSource);
   Field* network = row.Find("com");
   Field* device = row.Find("deviceid");
@@ -93,6 +94,7 @@ void LoadChannelTable(File& doc, const std::filesystem::path& path) {
     const int32_t d = row.Int(device, "deviceid");
     const int32_t c = row.Int(channel, "channel");
     const std::u16string text = row.Text("name");
+    saved.push_back({n, d, c});
     const int32_t idx = channels->Add(n, d, c, text, channels->GetBounds() + 1);
     if (idx > -1) {
       channels->SetColor(idx, row.Int(color, "color"));
@@ -103,9 +105,11 @@ void LoadChannelTable(File& doc, const std::filesystem::path& path) {
     }
     rs.MoveNext();
   }
+  return saved;
 }
 
-void LoadDrawingTable(File& doc, const std::filesystem::path& path) {
+void LoadDrawingTable(File& doc, const std::filesystem::path& path,
+                      const std::vector<SavedChannel>& saved) {
   static const std::string kTable =
       "the drawing table (field \"vectorgraphics\" of the sequence file)";
   Recordset rs;
@@ -126,10 +130,17 @@ void LoadDrawingTable(File& doc, const std::filesystem::path& path) {
   Ref<DrawObjects> drawing = Require(doc.DrawObjects());
   Ref<Channels> channels = Require(doc.Channels());
   while (!rs.Eof()) {
-    // An index outside the list gives the address the Channels gets give there.
+    // The index is the channel's place in the saved channel table, which is its place in
+    // the list only when the list loaded every row behind a reserved channel of its own:
+    // a saved list without the reserved channel, or with a row the list refused, would
+    // otherwise hand every later drawing to the channel before its own. An index outside
+    // the saved table gives the address the Channels gets give there.
     const int32_t ci = row.Int(channel, "channel");
-    const int32_t idx =
-        drawing->Add(channels->Network(ci), channels->Device(ci), channels->Channel(ci));
+    const SavedChannel at =
+        ci >= 0 && static_cast<size_t>(ci) < saved.size()
+            ? saved[static_cast<size_t>(ci)]
+            : SavedChannel{channels->Network(ci), channels->Device(ci), channels->Channel(ci)};
+    const int32_t idx = drawing->Add(at.network, at.device, at.channel);
     drawing->SetStyle(idx, row.Int(style, "style"));
     drawing->SetX1(idx, row.Int(x1, "x1"));
     drawing->SetY1(idx, row.Int(y1, "y1"));

@@ -293,7 +293,7 @@ TEST_F(LoadTest, AMinorVersionNeedsItsMajorAndDigits) {
   EXPECT_THROW(File::Create()->Load(U16(PathOf("major.dls").string()), FileTypeDLS), Error);
 }
 
-TEST_F(LoadTest, ChannelRowsAlreadyInTheListAreSkippedAndDrawingRowsFollowPositions) {
+TEST_F(LoadTest, ChannelRowsAlreadyInTheListAreSkippedAndDrawingRowsKeepTheirSavedChannels) {
   SequenceFile f = Sample();
   f.SetText("channels",
             ChannelTableImage({
@@ -303,11 +303,14 @@ TEST_F(LoadTest, ChannelRowsAlreadyInTheListAreSkippedAndDrawingRowsFollowPositi
                 {"A", 0, 1, 2, 3, 30, {{0, 7}}},  // name of A
                 {"D", 0, 1, 3, 4, 40, {{0, 8}}},
             }));
+  // A drawing row names the row of the saved channel table, whose address it keeps even
+  // when the list refused that row, so no object moves to another channel.
   f.SetText("vectorgraphics", DrawingTableImage({
                                   {1, 1, 1, 1, 1, 1, -1, 0, 0, 0},
-                                  {2, 2, 2, 2, 2, 2, 0, 0, 0, 0},  // row 2 of the file was B
-                                  {3, 3, 3, 3, 3, 3, 0, 0, 0, 0},  // past the list
+                                  {2, 2, 2, 2, 2, 2, 0, 0, 0, 0},  // B: A's address
+                                  {3, 3, 3, 3, 3, 3, 0, 0, 0, 0},  // the second A: (0,1,2)
                                   {-1, 4, 4, 4, 4, 4, 0, 0, 0, 0},
+                                  {5, 5, 5, 5, 5, 5, 0, 0, 0, 0},  // past the saved table
                               }));
   f.Write(PathOf("dup.dls"));
   Ref<File> doc = File::Create();
@@ -326,16 +329,16 @@ TEST_F(LoadTest, ChannelRowsAlreadyInTheListAreSkippedAndDrawingRowsFollowPositi
       (std::vector<int32_t>{ch->Channel(2), ch->DeviceType(2), ch->Color(2), ch->Setting(2, 0)}),
       (std::vector<int32_t>{3, 4, 40, 8}));
 
-  // Objects sort by address: two on the reserved address (index past the list, and -1),
-  // then channel A's, then D's (the row that pointed at B's position).
+  // Objects sort by address: two on the reserved address (-1, and the index past the
+  // saved table), then A's and B's on A's address, then the refused channel's.
   Ref<DrawObjects> d = doc->DrawObjects();
-  ASSERT_EQ(d->GetBounds(), 3);
+  ASSERT_EQ(d->GetBounds(), 4);
   std::vector<std::vector<int32_t>> objects;
   for (int32_t i = 0; i <= d->GetBounds(); ++i) {
     objects.push_back({d->Network(i), d->Device(i), d->Channel(i), d->Style(i)});
   }
   EXPECT_EQ(objects, (std::vector<std::vector<int32_t>>{
-                         {0, 0, 0, 3}, {0, 0, 0, 4}, {0, 1, 1, 1}, {0, 1, 3, 2}}));
+                         {0, 0, 0, 4}, {0, 0, 0, 5}, {0, 1, 1, 1}, {0, 1, 1, 2}, {0, 1, 2, 3}}));
   EXPECT_EQ(d->ArcStart(2), -0.001);
 }
 

@@ -324,6 +324,32 @@ TEST_F(SaveTest, DrawingOfChannelsNotInTheListIsDroppedAndThousandthsAreKept) {
                                                      {2, 6, 0, 0, 0, 0, 0, 0, 0, 0}}));
 }
 
+// A client may remove the reserved channel, order the list as it likes and give two
+// channels one name; each drawing object still comes back on its own channel.
+TEST_F(SaveTest, DrawingComesBackOnItsChannelWhateverTheList) {
+  Ref<File> doc = Sample();
+  Ref<Channels> ch = doc->Channels();
+  ch->Remove(0);                  // Lamp, Tree, Tree green
+  ch->SetName(2, u"Lamp");        // Tree green takes Lamp's name: loading refuses it
+  ch->Add(0, 0, 1, u"First", 0);  // First, Lamp, Tree, Lamp
+  Ref<DrawObjects> dr = doc->DrawObjects();
+  dr->SetStyle(dr->Add(0, 0, 1), 8);
+  dr->SetStyle(dr->Add(0, 2, 2), 9);
+  auto objects = [](const DrawObjects& d) {
+    std::vector<std::vector<int32_t>> all;
+    for (int32_t i = 0; i <= d.GetBounds(); ++i) {
+      all.push_back({d.Network(i), d.Device(i), d.Channel(i), d.Style(i), d.X1(i)});
+    }
+    return all;
+  };
+  const auto before = objects(*dr);
+  doc->Save(Path("show.dls"), FileTypeDLS);
+  Ref<File> back = File::Create();
+  back->Load(Path("show.dls"), FileTypeDLS);
+  EXPECT_EQ(objects(*back->DrawObjects()), before);
+  EXPECT_EQ(back->Channels()->Find(0, 2, 2), -1);  // the refused channel; its drawing stays
+}
+
 TEST_F(SaveTest, VersionFields) {
   struct Case {
     double version;
