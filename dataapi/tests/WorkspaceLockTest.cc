@@ -2,6 +2,7 @@
 #include "dataapi/tests/DocumentFixture.h"
 #include "dataapi/tests/SequenceFiles.h"
 #include "platform/base/Error.h"
+#include "platform/tests/LockProbe.h"
 
 #include <string>
 #include <vector>
@@ -19,15 +20,7 @@ class WorkspaceLockTest : public DocumentTest {
  protected:
   // Whether another process could take the workspace lock right now.
   bool FreeForAnotherProcess() {
-    const std::string path = CachePath("workspace.lock").string();
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
-      ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return platform::testing::FreeForAnotherProcess(CachePath("workspace.lock"));
   }
 
   // A sequence whose only channel is called `name`.

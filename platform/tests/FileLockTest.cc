@@ -1,5 +1,6 @@
 #include "platform/fs/FileErrors.h"
 #include "platform/fs/FileLock.h"
+#include "platform/tests/LockProbe.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,17 +26,7 @@ fs::path LockPath() {
   return dir / "workspace.lock";
 }
 
-// Whether another process could take the lock right now (it tries without waiting).
-bool FreeForAnotherProcess(const fs::path& path) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
-    ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using testing::FreeForAnotherProcess;
 
 TEST(FileLockTest, HeldAgainstOtherProcessesUntilTheOutermostHolderEnds) {
   const fs::path path = LockPath();
