@@ -12,6 +12,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev     # tools: JSON output, command lines
   procps iproute2 python3             # test helpers
   chromium chromium-driver            # the diagnostics page in a real browser (tests)
+  desktop-file-utils                  # checks the installer's shortcut files (tests)
 )
 
 missing=()

@@ -25,6 +25,8 @@ class ReplacingFile {
 
   // Appends the bytes.
   void Write(std::string_view bytes);
+  // Lets whoever may read the file also run it (launchers on a desktop ask for that).
+  void SetExecutable();
   // Puts the file in the target's place. Nothing may be written after it.
   void Commit();
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quarnel::platform {
@@ -56,6 +57,14 @@ void ReplacingFile::Write(std::string_view bytes) {
     }
     bytes.remove_prefix(static_cast<size_t>(n));
   }
+}
+
+void ReplacingFile::SetExecutable() {
+  if (fd_ < 0) throw std::system_error(EBADF, std::generic_category(), "chmod after commit");
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) ThrowErrno("stat");
+  const mode_t mode = st.st_mode & 07777;
+  if (::fchmod(fd_, mode | ((mode & 0444) >> 2)) != 0) ThrowErrno("chmod");
 }
 
 void ReplacingFile::Commit() {

@@ -10,4 +10,6 @@ std::filesystem::path ProgramFolder() {
   return ec ? std::filesystem::path() : exe.parent_path();
 }
 
+std::string ProgramFileName(std::string_view name) { return std::string(name); }
+
 }  // namespace quarnel::platform

@@ -3,10 +3,15 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace quarnel::platform {
 
 // Empty when the system cannot say.
 std::filesystem::path ProgramFolder();
+
+// The file name of the program called `name` on this system (no ending on Linux).
+std::string ProgramFileName(std::string_view name);
 
 }  // namespace quarnel::platform

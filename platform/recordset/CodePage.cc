@@ -74,41 +74,8 @@ std::string CharName(char32_t c) {
 
 // Decodes one UTF-8 character at text[i], advancing i. Raises on malformed input.
 char32_t NextUtf8(std::string_view text, size_t& i, const char* source) {
-  const auto b0 = static_cast<uint8_t>(text[i]);
-  int extra = 0;
-  char32_t c = 0;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    extra = 1;
-    c = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2;
-    c = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3;
-    c = b0 & 0x07;
-  } else {
-    throw recordset_errors::DataConversion(source, "malformed UTF-8 at byte " + std::to_string(i));
-  }
-  if (i + extra >= text.size()) {
-    throw recordset_errors::DataConversion(source, "malformed UTF-8 at byte " + std::to_string(i));
-  }
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<uint8_t>(text[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      throw recordset_errors::DataConversion(source,
-                                             "malformed UTF-8 at byte " + std::to_string(i));
-    }
-    c = (c << 6) | (b & 0x3F);
-  }
-  static constexpr char32_t kMin[4] = {0, 0x80, 0x800, 0x10000};
-  if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    throw recordset_errors::DataConversion(source, "malformed UTF-8 at byte " + std::to_string(i));
-  }
-  i += extra + 1;
-  return c;
+  if (const std::optional<char32_t> c = ::quarnel::NextUtf8(text, i)) return *c;
+  throw recordset_errors::DataConversion(source, "malformed UTF-8 at byte " + std::to_string(i));
 }
 
 }  // namespace

@@ -38,6 +38,22 @@ TEST(WindowTest, CaptionAndVisibleLabelsAreWrittenWhenSetOrChanged) {
   EXPECT_EQ(window.GetLabel("lblStarted1").Caption(), "hidden change");
 }
 
+TEST(WindowTest, ATextBoxThatGrowsWritesOnlyWhatWasAdded) {
+  EventLoop loop;
+  std::ostringstream console;
+  Window window(loop, "frmMain", console);
+  TextBox& log = window.AddTextBox("txtLog");
+  log.Append("Step one");
+  log.Append(".......");
+  log.Append("Success\r\n");
+  log.SetText(log.Text());  // unchanged: nothing written
+  log.Append("Step two.......");
+  EXPECT_EQ(console.str(), "Step one.......Success\nStep two.......");
+  log.SetText("Cleared\r\n");  // not a continuation: written anew on a line of its own
+  EXPECT_EQ(console.str(), "Step one.......Success\nStep two.......\nCleared\n");
+  EXPECT_EQ(window.GetTextBox("txtLog").Text(), "Cleared\r\n");
+}
+
 TEST(WindowTest, PressedButtonRunsItsHandler) {
   EventLoop loop;
   std::ostringstream console;

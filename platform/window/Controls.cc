@@ -29,6 +29,30 @@ void Label::Show() const {
   if (visible_ && !caption_.empty()) window_.WriteLine(caption_);
 }
 
+// --- TextBox
+
+TextBox::TextBox(Window& window, std::string name, std::string text)
+    : window_(window), name_(std::move(name)), text_(std::move(text)) {
+  if (!text_.empty()) window_.Write(text_);
+}
+
+void TextBox::SetText(std::string text) {
+  if (text == text_) return;
+  if (text.starts_with(text_)) {
+    window_.Write(std::string_view(text).substr(text_.size()));
+  } else {
+    window_.WriteLine("");
+    window_.Write(text);
+  }
+  text_ = std::move(text);
+}
+
+void TextBox::Append(std::string_view text) {
+  if (text.empty()) return;
+  window_.Write(text);
+  text_ += text;
+}
+
 // --- Button
 
 void Button::Click() {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quarnel::platform {
 
@@ -34,6 +35,25 @@ class Label {
   std::string name_;
   std::string caption_;
   bool visible_;
+};
+
+// A text box. What it shows is written to the console as it grows: text that extends the
+// old text writes only what was added, without ending the line (a log that grows piece by
+// piece); any other change writes the whole text anew on its own line.
+class TextBox {
+ public:
+  TextBox(Window& window, std::string name, std::string text);
+
+  const std::string& Name() const { return name_; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string text);
+  // Adds `text` at the end, as setting the text to Text() & text does.
+  void Append(std::string_view text);
+
+ private:
+  Window& window_;
+  std::string name_;
+  std::string text_;
 };
 
 class Button {

@@ -36,6 +36,13 @@ Button& Window::AddButton(const std::string& name, std::string caption) {
   return ref;
 }
 
+TextBox& Window::AddTextBox(const std::string& name, std::string text) {
+  auto box = std::make_unique<TextBox>(*this, name, std::move(text));
+  TextBox& ref = *box;
+  text_boxes_[name] = std::move(box);
+  return ref;
+}
+
 Timer& Window::AddTimer(const std::string& name, int32_t interval_ms, bool enabled) {
   auto timer = std::make_unique<Timer>(*this, name, interval_ms, enabled);
   Timer& ref = *timer;
@@ -46,6 +53,7 @@ Timer& Window::AddTimer(const std::string& name, int32_t interval_ms, bool enabl
 Label& Window::GetLabel(const std::string& name) const { return *labels_.at(name); }
 Button& Window::GetButton(const std::string& name) const { return *buttons_.at(name); }
 Timer& Window::GetTimer(const std::string& name) const { return *timers_.at(name); }
+TextBox& Window::GetTextBox(const std::string& name) const { return *text_boxes_.at(name); }
 
 void Window::Load() {
   if (loaded_ || unloaded_) return;
@@ -75,8 +83,10 @@ bool Window::Unload() {
   return true;
 }
 
-void Window::WriteLine(const std::string& text) const {
-  // Labels may hold CR LF line breaks; the console wants plain new lines.
+namespace {
+
+// Labels and text boxes hold CR LF line breaks; the console wants plain new lines.
+std::string ConsoleText(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 1);
   for (size_t i = 0; i < text.size(); ++i) {
@@ -87,7 +97,15 @@ void Window::WriteLine(const std::string& text) const {
       out.push_back(text[i]);
     }
   }
-  console_ << out << std::endl;
+  return out;
 }
+
+}  // namespace
+
+void Window::WriteLine(const std::string& text) const {
+  console_ << ConsoleText(text) << std::endl;
+}
+
+void Window::Write(std::string_view text) const { console_ << ConsoleText(text) << std::flush; }
 
 }  // namespace quarnel::platform

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace quarnel::platform {
 
@@ -35,10 +36,12 @@ class Window {
   void SetCaption(std::string caption);
   Label& AddLabel(const std::string& name, std::string caption, bool visible = true);
   Button& AddButton(const std::string& name, std::string caption);
+  TextBox& AddTextBox(const std::string& name, std::string text = {});
   Timer& AddTimer(const std::string& name, int32_t interval_ms, bool enabled);
   // REQUIRES: a control of that kind and name was added (else std::out_of_range).
   Label& GetLabel(const std::string& name) const;
   Button& GetButton(const std::string& name) const;
+  TextBox& GetTextBox(const std::string& name) const;
   Timer& GetTimer(const std::string& name) const;
 
   // --- Handlers
@@ -62,6 +65,8 @@ class Window {
 
   // Writes one line of what the window shows to the console.
   void WriteLine(const std::string& text) const;
+  // Writes text as it stands, without ending the line, and shows it at once.
+  void Write(std::string_view text) const;
 
  private:
   EventLoop& loop_;
@@ -71,6 +76,7 @@ class Window {
   bool caption_set_ = false;
   std::map<std::string, std::unique_ptr<Label>> labels_;
   std::map<std::string, std::unique_ptr<Button>> buttons_;
+  std::map<std::string, std::unique_ptr<TextBox>> text_boxes_;
   std::map<std::string, std::unique_ptr<Timer>> timers_;
   std::function<void()> on_load_;
   std::function<void(bool&)> on_query_unload_;

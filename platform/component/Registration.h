@@ -1,0 +1,34 @@
+// Registering in-process component libraries: a library is loaded from its file, its
+// exported DllRegisterServer (or DllUnregisterServer) is called, and the library is let go.
+//
+// Every failure comes back as a result code with words, never as a crash or an exception:
+// a file that is not there, a file the system cannot load, a library without the export,
+// and the library's own failure code.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace quarnel::platform {
+
+struct RegistrationOutcome {
+  int32_t code = 0;    // 0, or the failure code (see ResultCode.h)
+  std::string reason;  // what failed, in words; empty on success
+};
+
+// Calls the library's DllRegisterServer.
+RegistrationOutcome RegisterServer(const std::filesystem::path& library);
+// Calls the library's DllUnregisterServer.
+RegistrationOutcome UnregisterServer(const std::filesystem::path& library);
+
+// The file of the component library called `name` on this system ("libNAME.so").
+std::string ComponentLibraryFileName(std::string_view name);
+
+// The file of the outside high-resolution timer component that gives the DMX output
+// server its frame clock, where the system needs it registered; empty where the frame
+// clock is built into the server.
+std::string FrameClockLibraryFileName();
+
+}  // namespace quarnel::platform

@@ -1,0 +1,146 @@
+#include "platform/base/Error.h"
+#include "platform/fs/WholeFile.h"
+#include "platform/shell/SpecialFolder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace quarnel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An environment variable that holds an absolute path; relative ones are invalid by the
+// base-directory rules and are ignored like unset ones.
+std::optional<fs::path> AbsoluteFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value != '/') return std::nullopt;
+  return fs::path(value);
+}
+
+fs::path Home() {
+  if (auto home = AbsoluteFromEnvironment("HOME")) return *home;
+  if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    return fs::path(entry->pw_dir);
+  }
+  return fs::path("/");
+}
+
+fs::path DataHome() {
+  return AbsoluteFromEnvironment("XDG_DATA_HOME").value_or(Home() / ".local" / "share");
+}
+
+fs::path ConfigHome() {
+  return AbsoluteFromEnvironment("XDG_CONFIG_HOME").value_or(Home() / ".config");
+}
+
+// The folders of $XDG_DATA_DIRS, without relative ones and repeats; the usual two when it
+// names none.
+std::vector<fs::path> DataDirs() {
+  const char* value = std::getenv("XDG_DATA_DIRS");
+  std::string_view list = value != nullptr ? value : "";
+  std::vector<fs::path> dirs;
+  while (!list.empty()) {
+    const size_t colon = list.find(':');
+    const std::string_view entry = list.substr(0, colon);
+    list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
+    if (entry.empty() || entry.front() != '/') continue;
+    fs::path dir = fs::path(entry).lexically_normal();
+    if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) dirs.push_back(std::move(dir));
+  }
+  if (dirs.empty()) dirs = {"/usr/local/share", "/usr/share"};
+  return dirs;
+}
+
+// The value of `XDG_DESKTOP_DIR="..."` in user-dirs.dirs: "$HOME/..." or an absolute path,
+// with backslash escapes; the last valid line counts. Lines of another form are skipped.
+std::optional<fs::path> DesktopFromUserDirs(std::string_view text, const fs::path& home) {
+  constexpr std::string_view kKey = "XDG_DESKTOP_DIR";
+  std::optional<fs::path> found;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    auto skip_blanks = [&line] {
+      while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    };
+    skip_blanks();
+    if (!line.starts_with(kKey)) continue;
+    line.remove_prefix(kKey.size());
+    skip_blanks();
+    if (line.empty() || line.front() != '=') continue;
+    line.remove_prefix(1);
+    skip_blanks();
+    if (line.empty() || line.front() != '"') continue;
+    line.remove_prefix(1);
+    fs::path base;
+    if (line.starts_with("$HOME")) {
+      line.remove_prefix(5);
+      if (!line.empty() && line.front() != '/' && line.front() != '"') continue;
+      base = home;
+    } else if (line.empty() || line.front() != '/') {
+      continue;
+    }
+    std::string rest;
+    bool closed = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '"') {
+        closed = true;
+        break;
+      }
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      rest.push_back(line[i]);
+    }
+    if (!closed) continue;
+    if (base.empty()) {
+      found = fs::path(rest).lexically_normal();
+    } else {
+      while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+      found = rest.empty() ? base : (base / rest).lexically_normal();
+    }
+  }
+  return found;
+}
+
+fs::path Desktop() {
+  const fs::path home = Home();
+  const fs::path settings = ConfigHome() / "user-dirs.dirs";
+  std::error_code ec;
+  if (fs::is_regular_file(settings, ec)) {
+    try {
+      if (auto desktop = DesktopFromUserDirs(ReadWholeFile(settings, "SpecialFolder"), home)) {
+        return *desktop;
+      }
+    } catch (const Error&) {
+      // An unreadable settings file leaves the usual place.
+    }
+  }
+  return home / "Desktop";
+}
+
+}  // namespace
+
+std::vector<fs::path> SpecialFolderPaths(int32_t id) {
+  switch (id) {
+    case kFolderDesktop:
+      return {Desktop()};
+    case kFolderStartMenu:
+      return {DataHome() / "applications"};
+    case kFolderCommonStartMenu: {
+      std::vector<fs::path> folders;
+      for (const fs::path& dir : DataDirs()) folders.push_back(dir / "applications");
+      return folders;
+    }
+    default:
+      return {};
+  }
+}
+
+}  // namespace quarnel::platform
