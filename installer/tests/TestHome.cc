@@ -49,8 +49,11 @@ void TestHome::Touch(const fs::path& path, const std::string& text) {
 
 std::vector<std::string> TestHome::Tree() const {
   std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-    names.push_back(entry.path().lexically_relative(root_).string());
+  for (const fs::path& top : {Home(), SystemMenu(1), SystemMenu(2)}) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(top, ec), end; !ec && it != end; it.increment(ec)) {
+      names.push_back(it->path().lexically_relative(root_).string());
+    }
   }
   std::sort(names.begin(), names.end());
   return names;

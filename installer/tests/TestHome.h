@@ -32,7 +32,8 @@ class TestHome {
 
   // Makes a file (and its folders) at `path`, relative to the root unless absolute.
   void Touch(const std::filesystem::path& path, const std::string& text = "[Desktop Entry]\n");
-  // Every file and folder under the root, relative to it, in name order.
+  // Every file and folder of the home and the menus of all users, relative to the root,
+  // in name order.
   std::vector<std::string> Tree() const;
 
  private:

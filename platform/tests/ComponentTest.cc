@@ -76,29 +76,15 @@ TEST(ComponentTest, ResultCodesHaveTheSystemsNumbersAndWords) {
   EXPECT_EQ(kResultProcedureNotFound, -2147024769);
   EXPECT_EQ(kResultUnspecified, -2147467259);
 
-  struct Case {
-    std::errc cause;
-    int32_t code;
-  };
-  const Case cases[] = {
-      {std::errc::permission_denied, kResultAccessDenied},
-      {std::errc::operation_not_permitted, kResultAccessDenied},
-      {std::errc::read_only_file_system, kResultWriteProtected},
-      {std::errc::no_such_file_or_directory, kResultPathNotFound},
-      {std::errc::not_a_directory, kResultNotAFolder},
-      {std::errc::no_space_on_device, kResultDiskFull},
-      {std::errc::no_lock_available, kResultLockFailed},
-      {std::errc::not_enough_memory, kResultOutOfMemory},
-      {std::errc::io_error, kResultUnspecified},
-  };
-  for (const Case& c : cases) {
-    const std::error_code error = std::make_error_code(c.cause);
-    SCOPED_TRACE(error.message());
-    EXPECT_EQ(ResultFromErrorCode(error), c.code);
-    EXPECT_EQ(
-        ResultFromErrorCode(std::error_code(static_cast<int>(c.cause), std::system_category())),
-        c.code);
-    EXPECT_FALSE(ResultText(c.code).starts_with("Error 0x")) << ResultText(c.code);
+  // File errors from either category map to the same codes.
+  for (const auto& [cause, code] :
+       {std::pair{std::errc::permission_denied, kResultAccessDenied},
+        std::pair{std::errc::read_only_file_system, kResultWriteProtected},
+        std::pair{std::errc::not_a_directory, kResultNotAFolder},
+        std::pair{std::errc::io_error, kResultUnspecified}}) {
+    EXPECT_EQ(ResultFromErrorCode(std::make_error_code(cause)), code);
+    EXPECT_EQ(ResultFromErrorCode(std::error_code(static_cast<int>(cause), std::system_category())),
+              code);
   }
   EXPECT_EQ(ResultFromErrorCode({}), kResultOk);
   EXPECT_EQ(ResultText(kResultAccessDenied), "Access is denied.");

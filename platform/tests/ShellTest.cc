@@ -212,15 +212,5 @@ TEST_F(ShellTest, ShortcutsAreExecutableEntriesWithTheProgramsIcon) {
   }
 }
 
-TEST_F(ShellTest, AShortcutThatCannotBeMadeSaysWhyAndLeavesNothing) {
-  const fs::path menu = root_ / "menu";
-  fs::create_directories(menu / "In The Way.desktop" / "child");
-  const auto why = MakeShortcut(menu / "In The Way.desktop", {"/opt/p", false});
-  ASSERT_TRUE(why.has_value());
-  EXPECT_NE(why->find("directory"), std::string::npos) << *why;
-  EXPECT_EQ(std::distance(fs::directory_iterator(menu), fs::directory_iterator()), 1);
-  EXPECT_TRUE(MakeShortcut(root_ / "no such folder" / "x.desktop", {"/opt/p", false}).has_value());
-}
-
 }  // namespace
 }  // namespace quarnel::platform
