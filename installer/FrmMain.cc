@@ -82,12 +82,15 @@ void FrmMain::MakeShortcutsIn(const fs::path& folder, std::vector<std::string>& 
   for (std::string& failure : MakeShortcuts(folder, folder_)) notes.push_back(std::move(failure));
 }
 
-void FrmMain::RegisterDataLibrary() {
-  Log(kRegisteringDataApi, false);
-  const platform::RegistrationOutcome outcome =
-      platform::RegisterServer(folder_ / platform::ComponentLibraryFileName(kDataLibrary));
+void FrmMain::LogRegistration(const fs::path& library) {
+  const platform::RegistrationOutcome outcome = platform::RegisterServer(library);
   LogResult(outcome.code);
   if (outcome.code != 0) Log("(" + outcome.reason + ")", true);
+}
+
+void FrmMain::RegisterDataLibrary() {
+  Log(kRegisteringDataApi, false);
+  LogRegistration(folder_ / platform::ComponentLibraryFileName(kDataLibrary));
 }
 
 void FrmMain::RegisterTimer() {
@@ -97,9 +100,7 @@ void FrmMain::RegisterTimer() {
     Log(kTimerNotNeeded, true);
     return;
   }
-  const platform::RegistrationOutcome outcome = platform::RegisterServer(folder_ / library);
-  LogResult(outcome.code);
-  if (outcome.code != 0) Log("(" + outcome.reason + ")", true);
+  LogRegistration(folder_ / library);
 }
 
 void FrmMain::UpdateStartMenu() {

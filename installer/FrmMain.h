@@ -63,6 +63,8 @@ class FrmMain {
   // Each of `lines` on a line of its own.
   void LogLines(const std::vector<std::string>& lines);
   std::vector<std::filesystem::path> GetSpecialFolder(int32_t id) const;
+  // DllRegisterServer of `library`: its result, and why when it failed.
+  void LogRegistration(const std::filesystem::path& library);
   // The three shortcuts in `folder`; a line in `notes` for each that could not be made.
   void MakeShortcutsIn(const std::filesystem::path& folder, std::vector<std::string>& notes) const;
 
