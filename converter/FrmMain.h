@@ -1,0 +1,78 @@
+// frmMain, the window of the converter ("DMX Recaster"): a source sequence, the five
+// options and the button that recasts it into NAME_DMX.dls beside it.
+//
+//   loading      the caption and the options note; the device remap table is loaded from
+//                the program's folder
+//   Recast       for each source in turn: the conversion with its status texts and
+//                percentages (one line redrawn in place on a terminal, plain lines
+//                otherwise), then the Device and Channels reports, printed and written
+//                beside the new sequence as NAME_DMX.txt; the first failure ends the run
+//   closing      SIGINT or SIGTERM during a conversion stop it before anything is saved
+//
+// The remap table's numbering state and the random generator live as long as the window,
+// so conversions in one run continue them. All handlers run on the loop's thread.
+#pragma once
+
+#include "converter/DeviceRemaps.h"
+#include "converter/Options.h"
+#include "converter/ProgressView.h"
+#include "converter/Recaster.h"
+#include "converter/Rnd.h"
+#include "platform/loop/EventLoop.h"
+#include "platform/window/Console.h"
+#include "platform/window/Window.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quarnel::converter {
+
+class FrmMain {
+ public:
+  static constexpr char kCaption[] = "DMX Recaster";
+
+  // `folder` holds the remap table; console output goes to `console` as `kind` says,
+  // failures to `errors`.
+  FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::ostream& console,
+          std::ostream& errors, platform::ConsoleKind kind, uint32_t seed = Rnd::kDefaultSeed);
+  ~FrmMain();
+  FrmMain(const FrmMain&) = delete;
+  FrmMain& operator=(const FrmMain&) = delete;
+
+  // Shows the window and loads the remap table; false (said on the error stream) when the
+  // table cannot be read.
+  bool Load();
+  // Converts each source with the options (their texts are shown as typed); stops at the
+  // first failure. The exit status: 0 when all were converted, else 1.
+  int Recast(const std::vector<std::filesystem::path>& sources, const OptionTexts& texts,
+             const Options& options);
+  void Unload() { window_.Unload(); }
+
+  platform::Window& Form() { return window_; }
+  const DeviceRemaps& Remaps() const { return remaps_; }
+
+ private:
+  class Observer;
+
+  // cmdRecast_Click for one source; false when it failed (said on the error stream).
+  bool cmdRecast_Click(const std::filesystem::path& source, const Options& options);
+  void Form_QueryUnload(bool& cancel);
+  // Prints the reports and writes them beside the new sequence; false when that fails.
+  bool ShowReport(const ConversionResult& result);
+  void Fail(const std::string& text);
+
+  platform::EventLoop& loop_;
+  std::ostream& errors_;
+  platform::Window window_;
+  ProgressView view_;
+  DeviceRemaps remaps_;
+  Rnd rnd_;
+  bool converting_ = false;
+  bool saving_ = false;
+  bool stop_requested_ = false;
+};
+
+}  // namespace quarnel::converter
