@@ -22,16 +22,12 @@ ShowChannel Single(int32_t device, int32_t channel, const std::string& name) {
 ShowChannel FreeRgb(int32_t device) {
   return {"Wash", 1, device, 1, kFreeRgbType, 0, device, device, 2, 3};
 }
-ShowEvent At(int32_t device, int32_t channel, int32_t sample, int32_t command, int32_t a, int32_t b,
-             int32_t setting0 = 0) {
-  return {1, device, channel, sample, command, a, b, setting0};
-}
 
 TEST_F(RecastTest, EachCommandAsItsChannelAllows) {
   struct Case {
     const char* what;
     ShowChannel channel;
-    ShowEvent event;
+    dataapi::EventRecord event;
     std::vector<DmxEvent> expected;
   } cases[] = {
       {"steady", Single(1, 1, "A"), At(1, 1, 1000, 33, 100, 100), {{1, 1, 1000, 100}}},
@@ -104,7 +100,7 @@ TEST_F(RecastTest, StatusesReportAndStoredValues) {
   show.title = "Evening";
   show.length = 5000;
   show.channels = {Single(1, 1, "A"), FreeRgb(2), {"Off table", 33, 1, 1, 1, 0}};
-  show.events = {At(1, 1, 0, 33, 10, 10), {33, 1, 1, 0, 33, 10, 10}};
+  show.events = {At(1, 1, 0, 33, 10, 10), {33, 1, 1, 0, 33, 10, 10, 0, 0, {}}};
   const Outcome first = Convert(show);
   EXPECT_EQ(first.result.new_name, dir_ / "Show_DMX.dls");
   EXPECT_EQ(first.result.events_created, 1);

@@ -9,6 +9,20 @@
 
 namespace quarnel::converter::testing {
 
+dataapi::EventRecord At(int32_t device, int32_t channel, int32_t sample, int32_t command,
+                        int32_t start, int32_t end, int32_t setting0) {
+  dataapi::EventRecord r;
+  r.network = 1;
+  r.device = device;
+  r.channel = channel;
+  r.sample_number = sample;
+  r.command = command;
+  r.start_intensity = start;
+  r.end_intensity = end;
+  r.settings[0] = setting0;
+  return r;
+}
+
 void SaveShow(const Show& show, const std::filesystem::path& path) {
   Ref<dataapi::File> doc = dataapi::File::Create();
   doc->SetTitle(std::u16string(show.title.begin(), show.title.end()));
@@ -23,20 +37,7 @@ void SaveShow(const Show& show, const std::filesystem::path& path) {
     const int32_t settings[] = {c.s16, c.s17, c.s18, c.s19};
     for (int32_t k = 0; k < 4; ++k) channels.SetSetting(idx, 16 + k, settings[k]);
   }
-  std::vector<dataapi::EventRecord> records;
-  for (const ShowEvent& e : show.events) {
-    dataapi::EventRecord r;
-    r.network = e.network;
-    r.device = e.device;
-    r.channel = e.channel;
-    r.sample_number = e.sample;
-    r.command = e.command;
-    r.start_intensity = e.start;
-    r.end_intensity = e.end;
-    r.settings[0] = e.setting0;
-    records.push_back(r);
-  }
-  doc->Events()->AddMany(records);
+  doc->Events()->AddMany(show.events);
   doc->Save(path.u16string(), dataapi::FileTypeDLS);
 }
 
@@ -103,20 +104,20 @@ Show RandomShow(uint32_t seed, int32_t channels, int32_t rgb_every, int32_t even
   std::set<std::tuple<int32_t, int32_t, int32_t, int32_t>> taken;
   while (static_cast<int32_t>(show.events.size()) < events) {
     const ShowChannel& c = show.channels[static_cast<size_t>(pick(0, channels - 1))];
-    ShowEvent e;
+    dataapi::EventRecord e;
     e.network = c.network;
     e.device = c.device;
     e.channel = c.channel;
-    e.sample = pick(0, length - 1);
-    if (!taken.insert({e.network, e.device, e.channel, e.sample}).second) continue;
+    e.sample_number = pick(0, length - 1);
+    if (!taken.insert({e.network, e.device, e.channel, e.sample_number}).second) continue;
     e.command = kCommands[pick(0, 8)];
-    e.setting0 = pick(0, 7);
+    e.settings[0] = pick(0, 7);
     if (e.command == 38) {
-      e.start = pick(0, 0xFFFFFF);
-      e.end = pick(0, 3) == 0 ? e.start : pick(0, 0xFFFFFF);
+      e.start_intensity = pick(0, 0xFFFFFF);
+      e.end_intensity = pick(0, 3) == 0 ? e.start_intensity : pick(0, 0xFFFFFF);
     } else {
-      e.start = pick(0, 4) == 0 ? 240 : pick(1, 240);
-      e.end = pick(0, 4) == 0 ? e.start : pick(1, 240);
+      e.start_intensity = pick(0, 4) == 0 ? 240 : pick(1, 240);
+      e.end_intensity = pick(0, 4) == 0 ? e.start_intensity : pick(1, 240);
     }
     show.events.push_back(e);
   }

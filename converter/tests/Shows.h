@@ -2,6 +2,8 @@
 // plain structs, saved as a sequence file through the library, and random shows.
 #pragma once
 
+#include "dataapi/Events.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -20,23 +22,16 @@ struct ShowChannel {
   int32_t s16 = 0, s17 = 0, s18 = 0, s19 = 0;
 };
 
-struct ShowEvent {
-  int32_t network = 1;
-  int32_t device = 1;
-  int32_t channel = 1;
-  int32_t sample = 0;
-  int32_t command = 33;
-  int32_t start = 240;
-  int32_t end = 240;
-  int32_t setting0 = 0;
-};
-
 struct Show {
   std::vector<ShowChannel> channels;
-  std::vector<ShowEvent> events;
+  std::vector<dataapi::EventRecord> events;
   int32_t length = 0;
   std::string title = "Test show";
 };
+
+// An event of a show: command and levels at a sample of a channel on network 1.
+dataapi::EventRecord At(int32_t device, int32_t channel, int32_t sample, int32_t command,
+                        int32_t start, int32_t end, int32_t setting0 = 0);
 
 // Saves the show as a sequence file with File.Save (events added in one bulk step).
 void SaveShow(const Show& show, const std::filesystem::path& path);
