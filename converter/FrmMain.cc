@@ -76,7 +76,9 @@ int FrmMain::Recast(const std::vector<std::filesystem::path>& sources, const Opt
                     texts.shimmer_rate + " mS");
   for (size_t i = 0; i < sources.size(); ++i) {
     if (stop_requested_) {
-      Fail("stopped: " + std::to_string(sources.size() - i) + " of the sequences were not converted.");
+      const size_t left = sources.size() - i;
+      Fail("stopped: " + std::to_string(left) + (left == 1 ? " sequence was" : " sequences were") +
+           " not converted.");
       return 1;
     }
     if (!cmdRecast_Click(sources[i], options)) return 1;
@@ -103,6 +105,8 @@ bool FrmMain::cmdRecast_Click(const std::filesystem::path& source, const Options
     failure = "error " + std::to_string(e.Number()) + " in " + e.Source() + ": " + e.Description();
   } catch (const std::bad_alloc&) {
     failure = "error 7: Out of memory";
+  } catch (const std::exception& e) {
+    failure = e.what();
   }
   converting_ = saving_ = false;
   view_.Finish();
