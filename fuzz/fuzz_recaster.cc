@@ -35,9 +35,19 @@ class Recorder : public DmxEventWriter {
   std::vector<Step> steps;
 };
 
-void Remaps(FuzzedDataProvider& in) {
-  static const std::filesystem::path file =
+// The table file of this process, removed when it ends.
+struct TableFile {
+  std::filesystem::path path =
       std::filesystem::temp_directory_path() / ("fuzz_recaster-" + std::to_string(::getpid()));
+  ~TableFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+};
+
+void Remaps(FuzzedDataProvider& in) {
+  static const TableFile table;
+  const std::filesystem::path& file = table.path;
   const std::string bytes = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 32000));
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
   DeviceRemaps remaps(file);
