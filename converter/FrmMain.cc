@@ -30,6 +30,25 @@ class FrmMain::Observer : public ConversionObserver {
   FrmMain& form_;
 };
 
+namespace {
+
+constexpr char kAskText[] = "Sequence file to convert (.dls), or an empty line to close:";
+
+// A file name as typed or dropped on a terminal: spaces around it and one pair of quotes
+// around it go.
+std::string SourceOfLine(std::string line) {
+  const size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
+  if (line.size() >= 2 && (line.front() == '"' || line.front() == '\'') &&
+      line.back() == line.front()) {
+    line = line.substr(1, line.size() - 2);
+  }
+  return line;
+}
+
+}  // namespace
+
 FrmMain::FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::ostream& console,
                  std::ostream& errors, platform::ConsoleKind kind, uint32_t seed)
     : loop_(loop),
@@ -68,12 +87,16 @@ void FrmMain::Form_QueryUnload(bool& cancel) {
   stop_requested_ = true;
 }
 
-int FrmMain::Recast(const std::vector<std::filesystem::path>& sources, const OptionTexts& texts,
-                    const Options& options) {
+void FrmMain::ShowOptions(const OptionTexts& texts) {
   window_.WriteLine("Options: ramp resolution " + texts.ramp_resolution + " mS, twinkle density " +
                     texts.twinkle_density + " %, twinkle rate " + texts.twinkle_rate +
                     " mS, shimmer duration " + texts.shimmer_duration + " mS, shimmer rate " +
                     texts.shimmer_rate + " mS");
+}
+
+int FrmMain::Recast(const std::vector<std::filesystem::path>& sources, const OptionTexts& texts,
+                    const Options& options) {
+  ShowOptions(texts);
   for (size_t i = 0; i < sources.size(); ++i) {
     if (stop_requested_) {
       const size_t left = sources.size() - i;
@@ -84,6 +107,49 @@ int FrmMain::Recast(const std::vector<std::filesystem::path>& sources, const Opt
     if (!cmdRecast_Click(sources[i], options)) return 1;
   }
   return 0;
+}
+
+void FrmMain::AskForSources(const OptionTexts& texts, const Options& options) {
+  options_ = options;
+  ShowOptions(texts);
+  window_.WriteLine(kOptionsNote);
+  window_.WriteLine(kAskText);
+  input_ = std::make_unique<platform::ConsoleInput>(
+      loop_, [this](const std::string& line) { txtSource_Line(line); },
+      [this] {
+        input_ended_ = true;
+        NextSource();
+      });
+}
+
+void FrmMain::txtSource_Line(const std::string& line) {
+  given_.push_back(line);
+  NextSource();
+}
+
+void FrmMain::NextSource() {
+  // A line typed while a conversion runs waits for it to end.
+  if (converting_ || window_.Unloaded()) return;
+  while (!given_.empty()) {
+    const std::string text = SourceOfLine(given_.front());
+    given_.pop_front();
+    if (text.empty()) {
+      Unload();
+      return;
+    }
+    if (!DmxSequenceName(text)) {
+      Fail(text + " is not a sequence file: its name does not end in \".dls\".");
+      exit_code_ = 1;
+    } else if (!cmdRecast_Click(text, options_)) {
+      exit_code_ = 1;
+    }
+    if (stop_requested_) {
+      Unload();
+      return;
+    }
+    window_.WriteLine(kAskText);
+  }
+  if (input_ended_) Unload();
 }
 
 bool FrmMain::cmdRecast_Click(const std::filesystem::path& source, const Options& options) {

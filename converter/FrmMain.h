@@ -7,6 +7,8 @@
 //                percentages (one line redrawn in place on a terminal, plain lines
 //                otherwise), then the Device and Channels reports, printed and written
 //                beside the new sequence as NAME_DMX.txt; the first failure ends the run
+//   AskForSources  without sources on the command line: the window asks for one file
+//                after another on the console and converts each, until an empty line
 //   closing      SIGINT or SIGTERM during a conversion stop it before anything is saved
 //
 // The remap table's numbering state and the random generator live as long as the window,
@@ -22,8 +24,10 @@
 #include "platform/window/Console.h"
 #include "platform/window/Window.h"
 
+#include <deque>
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +53,11 @@ class FrmMain {
   // first failure. The exit status: 0 when all were converted, else 1.
   int Recast(const std::vector<std::filesystem::path>& sources, const OptionTexts& texts,
              const Options& options);
+  // Asks for sequence files on the console and converts each as it is given, until an
+  // empty line or the end of the input closes the window. Runs on the loop.
+  void AskForSources(const OptionTexts& texts, const Options& options);
+  // After AskForSources: 0 when every conversion succeeded, else 1.
+  int ExitCode() const { return exit_code_; }
   void Unload() { window_.Unload(); }
 
   platform::Window& Form() { return window_; }
@@ -60,6 +69,10 @@ class FrmMain {
   // cmdRecast_Click for one source; false when it failed (said on the error stream).
   bool cmdRecast_Click(const std::filesystem::path& source, const Options& options);
   void Form_QueryUnload(bool& cancel);
+  void txtSource_Line(const std::string& line);
+  // Converts the files given so far, one after another, when no conversion runs.
+  void NextSource();
+  void ShowOptions(const OptionTexts& texts);
   // Prints the reports and writes them beside the new sequence; false when that fails.
   bool ShowReport(const ConversionResult& result);
   void Fail(const std::string& text);
@@ -70,6 +83,11 @@ class FrmMain {
   ProgressView view_;
   DeviceRemaps remaps_;
   Rnd rnd_;
+  std::unique_ptr<platform::ConsoleInput> input_;
+  std::deque<std::string> given_;
+  bool input_ended_ = false;
+  Options options_;
+  int exit_code_ = 0;
   bool converting_ = false;
   bool saving_ = false;
   bool stop_requested_ = false;

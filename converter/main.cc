@@ -3,6 +3,7 @@
 // NAME_DMX.dls with a report of the new DMX addresses as NAME_DMX.txt.
 //
 //   DMXRecaster [options] SOURCE.dls...
+//   DMXRecaster [options]          on a terminal: asks for one file after another
 //
 // Exit status 0 when every source was converted, 1 when a conversion failed (the reason
 // is on standard error), 2 for a bad command line. The device remap table
@@ -50,7 +51,9 @@ int main(int argc, char** argv) {
   app.add_option("--seed", seed, "Starts the random numbers elsewhere (0 to 16777215)")
       ->check(CLI::Range(0u, converter::Rnd::kModulus - 1))
       ->capture_default_str();
-  app.add_option("SOURCE", sources, "Sequence files (.dls) to convert")->required();
+  app.add_option("SOURCE", sources,
+                 "Sequence files (.dls) to convert; without them, on a terminal, the files are "
+                 "asked for one after another");
   app.footer(converter::kOptionsNote);
   try {
     app.parse(argc, argv);
@@ -63,6 +66,12 @@ int main(int argc, char** argv) {
   const auto options = converter::ParseOptions(texts);
   if (const auto* message = std::get_if<std::string>(&options)) {
     std::cerr << "DMXRecaster: " << *message << std::endl;
+    return 2;
+  }
+  const bool ask = sources.empty();
+  if (ask && !platform::StandardInputIsTerminal()) {
+    std::cerr << "DMXRecaster: give the sequence files (.dls) to convert; see DMXRecaster --help"
+              << std::endl;
     return 2;
   }
   std::vector<std::filesystem::path> paths;
@@ -80,10 +89,17 @@ int main(int argc, char** argv) {
   {
     converter::FrmMain form(loop, platform::ProgramFolder(), std::cout, std::cerr,
                             platform::StandardOutputKind(), seed);
-    if (form.Load()) {
-      exit_code = form.Recast(paths, texts, std::get<converter::Options>(options));
+    const auto& chosen = std::get<converter::Options>(options);
+    if (!form.Load()) {
+      form.Unload();
+    } else if (ask) {
+      form.AskForSources(texts, chosen);
+      loop.Run();
+      exit_code = form.ExitCode();
+    } else {
+      exit_code = form.Recast(paths, texts, chosen);
+      form.Unload();
     }
-    form.Unload();
   }
   return exit_code;
 }

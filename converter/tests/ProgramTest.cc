@@ -153,7 +153,7 @@ TEST_F(ProgramTest, RefusesWhatCannotWork) {
       {"--ramp-resolution x Show.dls", 2, "--ramp-resolution"},
       {"Show.txt", 2, "does not end in \".dls\""},
       {"--seed 16777216 Show.dls", 2, "--seed"},
-      {"", 2, "SOURCE"},
+      {"", 2, "give the sequence files"},
       {"Missing.dls", 1, "error "},
   };
   for (const Case& c : cases) {

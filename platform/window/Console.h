@@ -1,6 +1,13 @@
-// What the standard output of a program is: a terminal a person watches (where a status
-// line can be redrawn in place) or a file or pipe (where only whole lines make sense).
+// The program's console: what its standard output is (a terminal a person watches, where
+// a status line can be redrawn in place, or a file or pipe, where only whole lines make
+// sense), and the lines a person types on its standard input, read through the message
+// loop so that the window's close (Ctrl+C) still works while the program waits for them.
 #pragma once
+
+#include "platform/loop/EventLoop.h"
+
+#include <functional>
+#include <string>
 
 namespace quarnel::platform {
 
@@ -10,5 +17,27 @@ struct ConsoleKind {
 };
 
 ConsoleKind StandardOutputKind();
+bool StandardInputIsTerminal();
+
+// Delivers each line of standard input (without its line end) on the loop as it is
+// completed, and the end of the input once. Handlers may run the loop (a line may then
+// arrive while another is handled) but must not destroy the reader.
+class ConsoleInput {
+ public:
+  ConsoleInput(EventLoop& loop, std::function<void(const std::string& line)> on_line,
+               std::function<void()> on_end);
+  ~ConsoleInput();
+  ConsoleInput(const ConsoleInput&) = delete;
+  ConsoleInput& operator=(const ConsoleInput&) = delete;
+
+ private:
+  void Readable();
+
+  EventLoop& loop_;
+  std::function<void(const std::string&)> on_line_;
+  std::function<void()> on_end_;
+  WatchId watch_ = 0;
+  std::string pending_;
+};
 
 }  // namespace quarnel::platform
