@@ -4,6 +4,7 @@
 #include "dataapi/table/KeyText.h"
 #include "platform/base/Error.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -193,7 +194,15 @@ int32_t Channels::Move(int32_t src_index, int32_t dest_index) {
   int32_t network = Network(src_index), device = Device(src_index), channel = Channel(src_index);
   std::u16string name = Name(src_index);
   Remove(src_index);
-  int32_t d = dest_index > src_index ? dest_index - 1 : dest_index;
+  // Remove's Refresh handlers may have changed the list meanwhile: the entry goes back at
+  // a place the list still has, and not at all when a handler gave its address to
+  // another channel (as Add refuses a taken address).
+  if (Find(network, device, channel) >= 0) {
+    RaiseRefresh();
+    return -1;
+  }
+  const int32_t d =
+      std::min(dest_index > src_index ? dest_index - 1 : dest_index, main_->GetBounds() + 1);
   // The entry goes back as it was: its name is not checked again, so a list holding a
   // name twice (through SetName) cannot lose the moved entry.
   int32_t r = InsertEntry(network, device, channel, name, d);
@@ -215,7 +224,13 @@ void Channels::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_ch
   std::vector<uint8_t> row(main_->RowPointer(i), main_->RowPointer(i) + main_->RowWidth());
   std::u16string name = Name(i);
   Remove(i);
-  int32_t r = InsertEntry(dest_network, dest_device, dest_channel, name, i);
+  // As in Move: the list may have changed under Remove's Refresh handlers.
+  if (Find(dest_network, dest_device, dest_channel) >= 0) {
+    RaiseRefresh();
+    return;
+  }
+  int32_t r = InsertEntry(dest_network, dest_device, dest_channel, name,
+                          std::min(i, main_->GetBounds() + 1));
   // Everything but the address comes back byte for byte.
   size_t from = static_cast<size_t>(main_->ColumnOffset(kNameColumn));
   std::memcpy(main_->RowPointer(r) + from, row.data() + from, row.size() - from);

@@ -19,6 +19,11 @@ std::vector<std::u16string> NamesOf(const Channels& c) {
   return names;
 }
 
+std::u16string Str16(int32_t n) {
+  const std::string s = std::to_string(n);
+  return std::u16string(s.begin(), s.end());
+}
+
 // A list A, B, C, D at addresses 1,1,1 .. 1,1,4 (the reserved channel removed).
 Ref<Channels> Abcd() {
   Ref<Channels> c = Channels::Create();
@@ -112,6 +117,81 @@ TEST(ChannelsTest, MoveGroupChangesOnlyTheAddress) {
   EXPECT_EQ(c->Find(0, 9, 9), 1);
   EXPECT_EQ(c->Find(1, 1, 3), 2);
   EXPECT_EQ(NamesOf(*c), (std::vector<std::u16string>{u"A", u"B", u"C", u"D"}));
+}
+
+// A Refresh handler may change the list while Move or MoveGroup has the moved channel
+// out of it (between its removal and its return). The channel comes back at a place
+// that exists, keeps its fields, and the lookup stays one row per channel; only when
+// the handler took its address does it stay out, as Add would refuse it.
+TEST(ChannelsTest, MoveSurvivesARefreshHandlerThatChangesTheList) {
+  enum Change { kCutTo9, kCutTo10, kGrowInFront, kTakeTheAddress };
+  struct Case {
+    bool group;  // MoveGroup of the channel at src to address 9,9,9, else Move(src, dest)
+    int32_t src, dest;
+    Change change;
+    bool kept;
+  };
+  const Case cases[] = {
+      {false, 150, 190, kCutTo9, true},
+      {false, 150, 190, kCutTo10, true},
+      {false, 150, 20, kCutTo9, true},
+      {false, 3, 199, kGrowInFront, true},
+      {false, 150, 190, kTakeTheAddress, false},
+      {true, 150, 0, kCutTo9, true},
+      {true, 150, 0, kCutTo10, true},
+      {true, 3, 0, kGrowInFront, true},
+      {true, 150, 0, kTakeTheAddress, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(::testing::Message() << (k.group ? "MoveGroup " : "Move ") << k.src << " "
+                                      << k.dest << " change " << k.change);
+    Ref<Channels> c = Channels::Create();
+    for (int32_t i = 1; i < 200; ++i) c->Add(1, i / 16, i % 16, u"Ch" + Str16(i), i);
+    c->SetColor(k.src, 4242);
+    c->SetSetting(k.src, 255, -7);
+    const std::u16string moved_name = c->Name(k.src);
+    const int32_t network = k.group ? 9 : c->Network(k.src);
+    const int32_t device = k.group ? 9 : c->Device(k.src);
+    const int32_t channel = k.group ? 9 : c->Channel(k.src);
+    bool armed = true;
+    auto sink = MakeRef<EventHandlers<ChannelsEvents>>();
+    sink->on_refresh = [&] {
+      if (!armed) return;
+      armed = false;
+      switch (k.change) {
+        case kCutTo9:
+        case kCutTo10:
+          while (c->GetBounds() + 1 > (k.change == kCutTo9 ? 9 : 10)) c->Remove(c->GetBounds());
+          break;
+        case kGrowInFront:
+          for (int32_t i = 0; i < 5; ++i) c->Add(2, 0, i, u"New" + Str16(i), 0);
+          break;
+        case kTakeTheAddress:
+          c->Add(network, device, channel, u"Intruder", 0);
+          break;
+      }
+    };
+    c->Advise(sink);
+    int32_t r = -1;
+    if (k.group) {
+      c->MoveGroup(c->Network(k.src), c->Device(k.src), c->Channel(k.src), 9, 9, 9);
+      r = c->FindName(moved_name);
+    } else {
+      r = c->Move(k.src, k.dest);
+    }
+    NamesOf(*c);  // every channel found at its own place
+    EXPECT_EQ(c->LookupTable().GetBounds(), c->GetBounds());
+    EXPECT_EQ(c->FindName(moved_name), k.kept ? r : -1);
+    if (!k.kept) {
+      EXPECT_EQ(r, -1);
+      continue;
+    }
+    ASSERT_GE(r, 0);
+    ASSERT_LE(r, c->GetBounds());
+    EXPECT_EQ(c->Find(network, device, channel), r);
+    EXPECT_EQ(c->Color(r), 4242);
+    EXPECT_EQ(c->Setting(r, 255), -7);
+  }
 }
 
 TEST(ChannelsTest, NamesAreCutAt100CharactersAndFoundCaseSensitively) {

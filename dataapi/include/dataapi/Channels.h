@@ -55,7 +55,9 @@ class Channels : public RefCounted {
   int32_t GetBounds() const;
   // Gives one channel a new address, keeping its position, name, type, colour and
   // settings. Nothing happens when the source is absent or the destination address
-  // belongs to another channel.
+  // belongs to another channel. The channel is out of the list while Remove raises
+  // Refresh: when a handler then shortens the list it comes back at its end, and when a
+  // handler takes the destination address it stays out.
   void MoveGroup(int32_t src_network, int32_t src_device, int32_t src_channel, int32_t dest_network,
                  int32_t dest_device, int32_t dest_channel);
   // Inserts a channel at insert_at_index (past the end appends); DeviceType, Color and
@@ -70,7 +72,9 @@ class Channels : public RefCounted {
   // The index whose name equals the first 100 characters of name exactly, or -1.
   int32_t FindName(std::u16string_view name) const;
   // Moves an entry so that it lands in front of the entry at dest_index before the move.
-  // The new index, or -1 when either index is outside the list.
+  // The new index, or -1 when either index is outside the list. Refresh handlers that
+  // change the list while the entry is out of it (between its Remove and its return)
+  // are as for MoveGroup; -1 when a handler took its address.
   int32_t Move(int32_t src_index, int32_t dest_index);
   // An independent copy.
   Ref<Channels> Clone() const;
