@@ -4,6 +4,8 @@
 #include "dataapi/table/KeyText.h"
 #include "platform/base/Error.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -80,7 +82,13 @@ double DrawObjects::Thousandths(int32_t column, int32_t index) const {
 }
 
 void DrawObjects::SetThousandths(int32_t column, int32_t index, double value, const char* source) {
-  double stored = std::floor(value * 1000);
+  // Finer fractions are cut toward minus infinity (1.2345 -> 1.234, -0.0005 -> -0.001),
+  // but a whole number of thousandths keeps it: its product with 1000 may come out a
+  // hair below the whole number (1.005 x 1000 = 1004.9999999999999), so the floor is
+  // taken a little above it, by 1e-7 or, for large values, a few units of the last place.
+  const double scaled = value * 1000;
+  const double tolerance = std::max(1e-7, std::fabs(scaled) * 4 * DBL_EPSILON);
+  const double stored = std::floor(scaled + tolerance);
   if (!(stored >= -2147483648.0 && stored <= 2147483647.0)) throw Error::Overflow(source);
   table_->SetLongData(column, index, static_cast<int32_t>(stored));
 }

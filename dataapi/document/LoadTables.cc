@@ -29,11 +29,6 @@ Ref<T> Require(const Ref<T>& collection) {
   return collection;
 }
 
-// A value to put as ArcStart, ArcEnd or Aspect so that the stored thousandths are
-// exactly `thousandths`: the put keeps the whole part of value x 1000, which for
-// thousandths / 1000 is one less for many values (1001 would come back as 1000).
-double ExactThousandths(int32_t thousandths) { return (thousandths + 0.5) / 1000.0; }
-
 // The setting numbers k (0 to extensions) whose field "setting<k>" the table has.
 std::vector<std::pair<int32_t, Field*>> SettingFields(Recordset& rs, int32_t extensions) {
   std::map<int32_t, Field*> found;
@@ -147,9 +142,9 @@ void LoadDrawingTable(File& doc, const std::filesystem::path& path,
     drawing->SetX2(idx, row.Int(x2, "x2"));
     drawing->SetY2(idx, row.Int(y2, "y2"));
     if (radius) drawing->SetRadius(idx, row.Int(radius, "radius"));
-    if (aspect) drawing->SetAspect(idx, ExactThousandths(row.Int(aspect, "aspect")));
-    if (arc_start) drawing->SetArcStart(idx, ExactThousandths(row.Int(arc_start, "arcstart")));
-    if (arc_end) drawing->SetArcEnd(idx, ExactThousandths(row.Int(arc_end, "arcend")));
+    if (aspect) drawing->SetAspect(idx, row.Int(aspect, "aspect") / 1000.0);
+    if (arc_start) drawing->SetArcStart(idx, row.Int(arc_start, "arcstart") / 1000.0);
+    if (arc_end) drawing->SetArcEnd(idx, row.Int(arc_end, "arcend") / 1000.0);
     rs.MoveNext();
   }
 }

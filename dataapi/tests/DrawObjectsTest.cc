@@ -2,6 +2,7 @@
 #include "platform/base/Error.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,33 @@ TEST(DrawObjectsTest, FractionsAreStoredInThousandths) {
     }
   }
   EXPECT_DOUBLE_EQ(d->Aspect(0), 2000000);
+}
+
+// A value that is a whole number of thousandths keeps it (1.005 is not 1.004), and a
+// value read back puts back the same: every three-decimal value from -360 to 360, and
+// values all over the stored range.
+TEST(DrawObjectsTest, WholeThousandthsKeepTheirValueAndGetThenPutChangesNothing) {
+  Ref<DrawObjects> d = DrawObjects::Create();
+  d->Add(1, 1, 1);
+  int64_t changed = 0, first_changed = 0;
+  auto check = [&](int64_t thousandths) {
+    const double value = static_cast<double>(thousandths) / 1000;
+    d->SetArcStart(0, value);
+    d->SetArcEnd(0, d->ArcStart(0));
+    d->SetAspect(0, d->ArcEnd(0));
+    if (d->Aspect(0) != value && changed++ == 0) first_changed = thousandths;
+  };
+  for (int64_t k = -360000; k <= 360000; ++k) check(k);
+  uint64_t seed = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    check(static_cast<int32_t>(seed >> 32));
+  }
+  for (int64_t k :
+       {int64_t{INT32_MIN}, int64_t{INT32_MIN} + 1, int64_t{INT32_MAX} - 1, int64_t{INT32_MAX}}) {
+    check(k);
+  }
+  EXPECT_EQ(changed, 0) << "the first: " << first_changed << " thousandths";
 }
 
 TEST(DrawObjectsTest, KeysLongerThanTenCharactersAreRefused) {

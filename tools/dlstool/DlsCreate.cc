@@ -4,7 +4,6 @@
 #include "tools/dlstool/DlsJson.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <numeric>
@@ -73,16 +72,6 @@ class Entry {
   const json& value_;
   std::string where_;
 };
-
-// The value to put as ArcStart, ArcEnd or Aspect so that the document holds the
-// thousandths the value names: the put keeps the whole part of value x 1000, which for a
-// printed value such as 1.001 is one thousandth short.
-double ThousandthsValue(double value) {
-  const double scaled = value * 1000;
-  const double nearest = std::nearbyint(scaled);
-  if (std::fabs(scaled - nearest) < 1e-6) return (nearest + 0.5) / 1000;
-  return value;
-}
 
 void SetProperties(dataapi::File& doc, const Entry& e) {
   if (e.Has("Name")) doc.SetName(e.Text("Name"));
@@ -206,10 +195,10 @@ void AddDrawObjects(dataapi::File& doc, const json& list) {
     drawing->SetX2(at, e.Int("X2"));
     drawing->SetY1(at, e.Int("Y1"));
     drawing->SetY2(at, e.Int("Y2"));
-    drawing->SetArcStart(at, ThousandthsValue(e.Number("ArcStart")));
-    drawing->SetArcEnd(at, ThousandthsValue(e.Number("ArcEnd")));
+    drawing->SetArcStart(at, e.Number("ArcStart"));
+    drawing->SetArcEnd(at, e.Number("ArcEnd"));
     drawing->SetRadius(at, e.Int("Radius"));
-    drawing->SetAspect(at, ThousandthsValue(e.Number("Aspect")));
+    drawing->SetAspect(at, e.Number("Aspect"));
     drawing->SetStyle(at, e.Int("Style"));
   }
 }

@@ -3,7 +3,9 @@
 // Each object (line, arc, other shape) belongs to one channel address; the objects of
 // all channels live in one table sorted by address, a channel's objects together in
 // the order they were added. ArcStart, ArcEnd and Aspect are kept in thousandths:
-// a put stores floor(value x 1000), so 1.2345 reads back 1.234 and -0.0005 as -0.001.
+// a put stores floor(value x 1000), so 1.2345 reads back 1.234 and -0.0005 as -0.001,
+// while a value that is a whole number of thousandths (1.005) keeps it exactly; a value
+// read back puts back unchanged.
 //
 // Refusals give -1 or do nothing, never an error: an index outside the table, a channel
 // without objects, an address whose key would not fit its 10 characters. A fraction put
