@@ -7,11 +7,25 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string>
 #include <vector>
 
 namespace quarnel::dataapi {
 
 using namespace event_row;
+
+namespace {
+
+// What a load says about the events it had to leave out.
+std::string SkippedText(int64_t skipped) {
+  if (skipped == 1) {
+    return "1 event was not loaded: its address and sample number do not fit the event key.";
+  }
+  return std::to_string(skipped) +
+         " events were not loaded: their addresses and sample numbers do not fit the event key.";
+}
+
+}  // namespace
 
 int32_t Events::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_channel,
                           int32_t dest_network, int32_t dest_device, int32_t dest_channel) {
@@ -157,23 +171,33 @@ int32_t Events::RemoveIf(const std::function<bool(const EventRecord&)>& matches)
 
 void Events::FillFromSorted(const std::function<bool(EventRecord&)>& next, int32_t count) {
   // Rows are written in the given (sorted) order into a new table sized once; of
-  // records with equal address and sample the first wins; unused rows are trimmed at
-  // the end. The events are only replaced when everything was read.
+  // records with equal address and sample the first wins; a record whose keys do not
+  // fit their columns is left out, as Add refuses it; unused rows are trimmed at the
+  // end. The events are only replaced when everything was read.
   Ref<DataTable> table = table_->CloneLayout();
   table->InsertRows(0, count);
   int32_t w = 0;
+  int64_t skipped = 0;
   EventRecord record;
   SortKey previous{};
   while (w < count && next(record)) {
     SortKey key = KeyOf(record);
     if (w > 0 && key == previous) continue;
-    if (!TryWrite(table->RowPointer(w), record)) throw Error::Overflow("Events.BulkCreate");
+    if (!TryWrite(table->RowPointer(w), record)) {
+      ++skipped;
+      continue;
+    }
     ++w;
     previous = key;
   }
   if (w < count) table->DeleteRows(w, count - w);
   table_ = table;
   RaiseRefresh();
+  if (skipped > 0) {
+    const std::string ascii = SkippedText(skipped);
+    std::u16string text(ascii.begin(), ascii.end());
+    events_.Raise(*this, [&](EventsEvents& sink) { sink.StatusChange(text); });
+  }
 }
 
 }  // namespace quarnel::dataapi

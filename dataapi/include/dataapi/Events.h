@@ -11,7 +11,8 @@
 // fit the key columns. Table errors (7 out of memory, 6 overflow) reach the caller.
 // Refresh is raised by Add, Remove, RemoveGroup, MoveGroup, the SampleNumber put,
 // BulkCreate, AddMany, RemoveIf and the UndoData put; puts of the other fields raise
-// nothing and do not re-sort. StatusChange and Progress are never raised by Events.
+// nothing and do not re-sort. StatusChange is raised only by BulkCreate, after its
+// Refresh, to say how many records it left out; Progress is never raised.
 #pragma once
 
 #include "dataapi/CollectionEvents.h"
@@ -98,10 +99,11 @@ class Events : public RefCounted {
   // Device, Channel, SampleNumber, Command, StartIntensity, EndIntensity,
   // ShortInterval and LongInterval (any case; Setting0.. are optional, 0 when absent).
   // Records are put in key order numerically, whatever the fields' types; of records
-  // with equal address and sample the one stored first is kept. A missing field changes
-  // nothing and raises nothing. The recordset's filter is cleared; its sort and current
-  // row are left alone. Errors of the recordset (a value that is no integer) reach the
-  // caller and leave the events as they were.
+  // with equal address and sample the one stored first is kept. A record whose keys
+  // would not fit the key columns is left out, as Add refuses it, and a StatusChange
+  // text counts what was left out. A missing field changes nothing and raises nothing. The
+  // recordset's filter is cleared; its sort and current row are left alone. Errors of the recordset
+  // (a value that is no integer) reach the caller and leave the events as they were.
   void BulkCreate(Recordset& rs);
   // Adds an event with every other field 0. Its index, or -1 when the channel already
   // has an event at that sample (with overwrite, that event is replaced instead).
