@@ -167,7 +167,15 @@ void UniSock::HandleEvent(uint32_t event) {
       OnConnected();
       break;
     case platform::kFdClose:
-      if (Raise(on_closing_)) CloseSocket();
+      if (!Raise(on_closing_)) break;
+      // A peer that closes only its sending side still reads: what is queued for it goes
+      // first, and the socket closes once the queue is empty or a send fails. The owner
+      // bounds how long that may take (CloseSocket ends it at once).
+      if (state_ == kConnected && !send_.Empty()) {
+        close_when_sent_ = true;
+      } else {
+        CloseSocket();
+      }
       break;
     default:
       break;
@@ -198,6 +206,7 @@ void UniSock::ClearConnection() {
   accept_deferred_ = false;
   send_.Clear();
   send_progress_ = 0;
+  close_when_sent_ = false;
 }
 
 bool UniSock::CloseSocket() {

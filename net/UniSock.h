@@ -6,6 +6,10 @@
 // events. Invalid calls raise quarnel::Error (40006 to 40026, source "UniSock.<member>");
 // failures of the network are reported through StatusChange and Error, never raised.
 //
+// When the peer closes a TCP connection, Closing is raised and the socket closes; but
+// while data is still queued to send, it goes first (a peer that has only shut its
+// sending side still reads), and the socket closes once it has gone or a send fails.
+//
 // Use it on the loop's thread only. Handlers run inside message handling and may call
 // back into this or another instance, replace their own handler, or destroy the instance
 // that raised the event (the object notices and stops touching itself).
@@ -198,6 +202,7 @@ class UniSock {
   size_t send_progress_ = 0;   // bytes of the current send already handed over
   bool read_stalled_ = false;  // the receive buffer is full; reading waits for GetData
   bool closing_ = false;
+  bool close_when_sent_ = false;  // the peer has closed: close once send_ is empty
 
   // Listening.
   std::optional<PendingConnection> pending_;

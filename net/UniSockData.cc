@@ -121,7 +121,9 @@ void UniSock::OnWrite() {
       return;
     }
     if (error != 0) {
+      Alive alive = alive_;
       SetStatus(kError, error);
+      if (!alive.expired() && close_when_sent_) CloseSocket();
       return;
     }
     send_.Consume(sent);
@@ -133,7 +135,7 @@ void UniSock::OnWrite() {
   if (!Raise(on_send_progress_, static_cast<int32_t>(std::min<size_t>(total, INT32_MAX)), 0)) {
     return;
   }
-  Raise(on_send_complete_);
+  if (Raise(on_send_complete_) && close_when_sent_) CloseSocket();
 }
 
 // --- Reading

@@ -49,7 +49,8 @@ void FrmMain::StartUp() {
   // 1. The port: the command line as a whole number, else 80.
   const PortChoice choice = PortOfCommandLine(command_line_);
   if (choice.kind == PortChoice::Kind::kOutOfRange) {
-    Fail(2, "\"" + command_line_ + "\" is not a port number: give a number from 1 to 65535, " +
+    Fail(2, "\"" + command_line_ +
+                "\" is not a port number: give a number from 0 to 65535 (0 picks a free port), " +
                 "for example: QuarnelWebDiagnostics 8080");
     return;
   }
@@ -59,8 +60,9 @@ void FrmMain::StartUp() {
   }
   port_ = choice.port;
 
-  // 2. Which ports a firewall must let through.
-  window_.GetLabel("lblFirewallPorts").SetCaption(FirewallPortsText(port_));
+  // 2. Which ports a firewall must let through; a free port picked by the system (0) is
+  // named once the server has it.
+  if (port_ != 0) window_.GetLabel("lblFirewallPorts").SetCaption(FirewallPortsText(port_));
 
   // 3. The older DMX program holds the interface until the outside tool tells it to let go.
   if (platform::IsProgramRunning({kOldDmxProgram, std::string(kOldDmxProgram) + ".exe"})) {
@@ -152,6 +154,9 @@ bool FrmMain::Listen() {
 }
 
 void FrmMain::ShowRunning() {
+  if (port_ == 0) {
+    window_.GetLabel("lblFirewallPorts").SetCaption(FirewallPortsText(oHTTP_->LocalPort()));
+  }
   const std::string address = oHTTP_->LocalIP();
   window_.GetLabel("lblStarted1").SetVisible(true);
   window_.GetLabel("lblURL").SetCaption(UrlText(address, oHTTP_->LocalPort()));

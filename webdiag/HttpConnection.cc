@@ -2,6 +2,7 @@
 
 #include "platform/base/Error.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace quarnel::webdiag {
@@ -13,7 +14,8 @@ HttpConnection::HttpConnection(platform::EventLoop& loop, ChannelHandler on_chan
     : loop_(loop),
       on_channel_(std::move(on_channel)),
       on_ended_(std::move(on_ended)),
-      time_limit_(time_limit) {}
+      time_limit_(time_limit),
+      after_answer_(std::min(time_limit, kAfterAnswer)) {}
 
 HttpConnection::~HttpConnection() {
   alive_.reset();
@@ -29,11 +31,7 @@ bool HttpConnection::Accept(int32_t request_id) {
   oConnection_->OnSendComplete([this] { oConnection_SendComplete(); });
   oConnection_->OnStatusChange([this](int32_t status) { oConnection_StatusChange(status); });
   // The request has this long to arrive.
-  deadline_ = platform::EventLoop::Now() + time_limit_;
-  std::weak_ptr<int> alive = alive_;
-  deadline_timer_ = loop_.RunAt(deadline_, [this, alive] {
-    if (!alive.expired()) OnDeadline();
-  });
+  SetDeadline(platform::EventLoop::Now() + time_limit_);
   bool accepted = false;
   try {
     accepted = oConnection_->Accept(request_id);
@@ -63,12 +61,11 @@ void HttpConnection::oConnection_DataArrival(int32_t) {
 
 void HttpConnection::oConnection_Closing() {
   if (ended_) return;
-  // The peer has sent all it will: an unfinished last line still counts. Its answer goes
-  // out as far as the socket takes it now, since the socket closes after this event.
+  // The peer has sent all it will (it may still read): an unfinished last line still
+  // counts. The connection ends once every answer has gone, within the time limit.
   std::vector<int32_t> channels;
   reader_.End(channels);
   Reply(channels);
-  End();
 }
 
 void HttpConnection::oConnection_SendProgress(int32_t bytes_sent, int32_t) {
@@ -80,14 +77,20 @@ void HttpConnection::oConnection_SendProgress(int32_t bytes_sent, int32_t) {
 }
 
 void HttpConnection::oConnection_SendComplete() {
+  if (ended_) return;
   sending_ = false;
   bytes_sent_ = 0;
+  // Answered, but the request's header goes on: what still comes is not waited for long.
+  if (reader_.CurrentState() == RequestReader::State::kReading) {
+    SetDeadline(std::min(deadline_, platform::EventLoop::Now() + after_answer_));
+  }
   EndWhenDone();
 }
 
 void HttpConnection::oConnection_StatusChange(int32_t status) {
-  // A failed read or send: the peer has gone or reset the connection.
-  if (status == UniSock::kError) End();
+  // A failed read or send: the peer has gone or reset the connection. Closed: the socket
+  // ended without this connection asking.
+  if (status == UniSock::kError || status == UniSock::kClosed) End();
 }
 
 void HttpConnection::Reply(const std::vector<int32_t>& channels) {
@@ -128,6 +131,19 @@ void HttpConnection::End() {
 
 void HttpConnection::ExtendDeadline() { deadline_ = platform::EventLoop::Now() + time_limit_; }
 
+void HttpConnection::SetDeadline(platform::TimePoint deadline) {
+  deadline_ = deadline;
+  ArmDeadline();
+}
+
+void HttpConnection::ArmDeadline() {
+  if (deadline_timer_ != 0) loop_.CancelTimer(deadline_timer_);
+  std::weak_ptr<int> alive = alive_;
+  deadline_timer_ = loop_.RunAt(deadline_, [this, alive] {
+    if (!alive.expired()) OnDeadline();
+  });
+}
+
 void HttpConnection::OnDeadline() {
   deadline_timer_ = 0;
   if (ended_) return;
@@ -135,10 +151,7 @@ void HttpConnection::OnDeadline() {
     End();
     return;
   }
-  std::weak_ptr<int> alive = alive_;
-  deadline_timer_ = loop_.RunAt(deadline_, [this, alive] {
-    if (!alive.expired()) OnDeadline();
-  });
+  ArmDeadline();
 }
 
 }  // namespace quarnel::webdiag

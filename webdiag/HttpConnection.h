@@ -2,11 +2,12 @@
 // request asks for tested and answered, and closes once the whole answer has gone.
 //
 // A connection also ends when its request is refused or ends without asking for a
-// channel (no answer then), when the peer closes or fails, when the request is not
-// complete within 10 seconds, and when an answer makes no progress for 10 seconds (a
-// peer that never reads). The owner learns of the end from a message posted to the loop,
-// never from inside the connection's own events, so it may destroy the connection there.
-// Everything runs on the loop's thread.
+// channel (no answer then), when the peer fails, when the request is not complete
+// within 10 seconds, half a second after the answer has gone when the request's header
+// still has not ended, and when an answer makes no progress for 10 seconds (a peer that
+// never reads). A peer that closes its sending side still gets the whole answer. The owner learns
+// of the end from a message posted to the loop, never from inside the connection's own events, so
+// it may destroy the connection there. Everything runs on the loop's thread.
 #pragma once
 
 #include "net/UniSock.h"
@@ -30,6 +31,8 @@ class HttpConnection {
 
   // How long a request may take to arrive, and an answer may make no progress.
   static constexpr std::chrono::milliseconds kTimeLimit{10000};
+  // How long the rest of a request's header is waited for once its answer has gone.
+  static constexpr std::chrono::milliseconds kAfterAnswer{500};
 
   HttpConnection(platform::EventLoop& loop, ChannelHandler on_channel, EndedHandler on_ended,
                  std::chrono::milliseconds time_limit = kTimeLimit);
@@ -57,12 +60,15 @@ class HttpConnection {
   void EndWhenDone();
   void End();
   void ExtendDeadline();
+  void SetDeadline(platform::TimePoint deadline);
+  void ArmDeadline();
   void OnDeadline();
 
   platform::EventLoop& loop_;
   ChannelHandler on_channel_;
   EndedHandler on_ended_;
   std::chrono::milliseconds time_limit_;
+  std::chrono::milliseconds after_answer_;
   std::unique_ptr<net::UniSock> oConnection_;
   RequestReader reader_;
   bool sending_ = false;

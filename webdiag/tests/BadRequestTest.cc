@@ -51,15 +51,24 @@ TEST_F(BadRequestTest, RequestSplitOverSegmentsIsAnsweredOnce) {
   EXPECT_EQ(commands_.Channels(), std::vector<int32_t>{23});
 }
 
-TEST_F(BadRequestTest, ChannelIsSentAsSoonAsItsLineEnds) {
+// The header never ends: the test command and the answer go as soon as the request
+// line is complete, and the connection closes soon after the answer, not at the 10 s
+// limit.
+TEST_F(BadRequestTest, RequestWhoseHeaderNeverEndsIsAnsweredAndClosedSoon) {
   Start();
-  Serve([&] {
+  bool closed = false;
+  std::chrono::steady_clock::duration took{};
+  const std::string answer = Serve([&] {
     Client client(port_);
-    client.Send("GET /31 HTTP/1.1\r\n");
-    // The header never ends; the test command has gone all the same.
-    std::this_thread::sleep_for(100ms);
-    return 0;
+    const auto start = std::chrono::steady_clock::now();
+    client.Send("GET /31 HTTP/1.1\r\nHost: x\r\n");
+    std::string read = client.ReadToClose(&closed, 9s);
+    took = std::chrono::steady_clock::now() - start;
+    return read;
   });
+  EXPECT_EQ(answer, AnswerWith("Testing Channel 31"));
+  EXPECT_TRUE(closed);
+  EXPECT_LT(took, 5s);
   Settle();
   EXPECT_EQ(commands_.Channels(), std::vector<int32_t>{31});
 }
@@ -73,6 +82,29 @@ TEST_F(BadRequestTest, RequestEndedByThePeerBeforeItsLineEndIsAnswered) {
     return client.ReadToClose();
   });
   EXPECT_EQ(answer, AnswerWith("Testing Channel 8"));
+}
+
+// A client that shuts its sending side once the request is out still gets the whole
+// answer, however much of it waits in the server when the shut-down arrives.
+TEST_F(BadRequestTest, ClientThatHalfClosesAfterItsRequestGetsTheWholeAnswer) {
+  std::string page = "{{ServerMessage}}";
+  while (page.size() < (3u << 20)) page += "<p>half-closed</p>\n";
+  WriteTemplate(page);
+  Start();
+  bool closed = false;
+  const std::string answer = Serve([&] {
+    Client client(port_, 4096);
+    client.Send("GET /21 HTTP/1.1\r\n\r\n");
+    client.ShutdownWrite();
+    std::this_thread::sleep_for(300ms);  // the server fills every buffer first
+    return client.ReadToClose(&closed);
+  });
+  const std::string expected = "HTTP/1.1 200 OK\r\n\r\nTesting Channel 21" + page.substr(17);
+  EXPECT_EQ(answer.size(), expected.size());
+  EXPECT_TRUE(answer == expected);
+  EXPECT_TRUE(closed);
+  Settle();
+  EXPECT_EQ(form_->OpenConnections(), 0u);
 }
 
 TEST_F(BadRequestTest, VeryLongLinesAreRefusedWithoutAnAnswer) {

@@ -109,6 +109,15 @@ TEST_F(WebServerTest, UrlLabelShowsTheAddressAColonAndThePortFromTheCommandLine)
   EXPECT_NE(console.find("Quarnel diagnostics web server is running."), std::string::npos);
 }
 
+TEST_F(WebServerTest, FirewallNoteOfPortZeroNamesThePortActuallyBound) {
+  Start("0");
+  const std::string note = form_->Form().GetLabel("lblFirewallPorts").Caption();
+  EXPECT_NE(note.find("TCP " + std::to_string(port_) + " "), std::string::npos) << note;
+  EXPECT_EQ(note.find("TCP 0 "), std::string::npos) << note;
+  EXPECT_EQ(form_->Form().GetLabel("lblURL").Caption(),
+            "http://" + Primary() + ":" + std::to_string(port_));
+}
+
 TEST_F(WebServerTest, StartsOneTenthOfASecondAfterLoading) {
   form_ = std::make_unique<FrmMain>(loop_, folder_, "0", console_, errors_);
   form_->Load();
@@ -152,7 +161,10 @@ TEST_F(WebServerTest, CommandLineThatIsNoPortNumberEndsWithStatusTwo) {
   form_->Load();
   loop_.RunUntil([&] { return form_->Form().Unloaded(); }, 2s);
   EXPECT_EQ(form_->ExitCode(), 2);
-  EXPECT_NE(errors_.str().find("\"70000\" is not a port number"), std::string::npos);
+  EXPECT_NE(errors_.str().find("\"70000\" is not a port number: give a number from 0 to 65535 "
+                               "(0 picks a free port)"),
+            std::string::npos)
+      << errors_.str();
 }
 
 TEST_F(WebServerTest, MissingTemplateServesAPlainPageWithTheMessage) {
