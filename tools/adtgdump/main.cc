@@ -3,20 +3,30 @@
 //
 //   adtgdump FILE [--hex] [--code-page N]
 //
-// Exit status 0 on success, 1 when the file cannot be read (the message on standard
-// error names the byte offset and what was expected there), 2 for a bad command line.
+// Exit status 0 on success, 1 when the file cannot be read (one line on standard error
+// names the file and why; for a damaged file the byte offset and what was expected
+// there), 2 for a bad command line.
 
 #include "platform/base/Error.h"
+#include "platform/base/ProgramMain.h"
 #include "tools/adtgdump/DumpJson.h"
 
-#include <cstdio>
-#include <exception>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include <CLI/CLI.hpp>
+
+namespace {
+
+std::string ErrnoText() { return errno != 0 ? std::strerror(errno) : "no reason given"; }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace quarnel;
@@ -35,28 +45,32 @@ int main(int argc, char** argv) {
     return rc == 0 ? 0 : 2;
   }
 
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::cerr << "adtgdump: " << path << ": cannot open the file\n";
-    return 1;
-  }
-  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    std::cerr << "adtgdump: " << path << ": cannot read the file\n";
-    return 1;
-  }
+  adtgdump::DumpOptions options;
+  options.hex = hex;
   try {
-    adtgdump::DumpOptions options;
-    options.hex = hex;
     options.code_page = CodePage(code_page);
-    const adtg::AdtgImage image = adtg::ReadAdtg(data);
-    std::cout << adtgdump::DumpJson(image, options).dump(2) << "\n";
-  } catch (const adtg::AdtgFormatError& e) {
-    std::cerr << "adtgdump: " << path << ": " << e.what() << "\n";
-    return 1;
   } catch (const Error& e) {
-    std::cerr << "adtgdump: " << e.what() << "\n";
+    std::cerr << "adtgdump: --code-page " << code_page << ": " << e.Description() << "\n";
     return 2;
   }
-  return std::cout ? 0 : 1;
+
+  return RunProgram(
+      "adtgdump", path,
+      [&] {
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec)) {
+          throw std::runtime_error("it is a folder, not a saved table");
+        }
+        std::ifstream in(path, std::ios::binary);
+        if (!in) throw std::runtime_error("cannot open the file (" + ErrnoText() + ")");
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        if (in.bad()) throw std::runtime_error("cannot read the file (" + ErrnoText() + ")");
+        const adtg::AdtgImage image = adtg::ReadAdtg(bytes);
+        std::cout << adtgdump::DumpJson(image, options).dump(2) << "\n";
+        std::cout.flush();
+        if (!std::cout) throw std::runtime_error("the output could not be written");
+        return 0;
+      },
+      std::cerr);
 }

@@ -19,6 +19,7 @@
 #include "dataapi/CompiledRecord.h"
 #include "dataapi/File.h"
 #include "platform/base/Error.h"
+#include "platform/base/ProgramMain.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"
 #include "tools/dlstool/DlsCreate.h"
@@ -30,6 +31,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -181,22 +183,16 @@ int main(int argc, char** argv) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;
   }
-  try {
-    const int rc = dump->parsed()      ? Dump(file, type)
-                   : create->parsed()  ? Create(file, out, type)
-                   : compose->parsed() ? Compose(file)
-                                       : Compiled(file);
-    std::cout.flush();
-    if (!std::cout) {
-      std::cerr << "dlstool: the output could not be written\n";
-      return 1;
-    }
-    return rc;
-  } catch (const quarnel::Error& e) {
-    std::cerr << "dlstool: " << file << ": " << e.what() << "\n";
-    return 1;
-  } catch (const std::exception& e) {
-    std::cerr << "dlstool: " << file << ": " << e.what() << "\n";
-    return 1;
-  }
+  return quarnel::RunProgram(
+      "dlstool", file,
+      [&] {
+        const int rc = dump->parsed()      ? Dump(file, type)
+                       : create->parsed()  ? Create(file, out, type)
+                       : compose->parsed() ? Compose(file)
+                                           : Compiled(file);
+        std::cout.flush();
+        if (!std::cout) throw std::runtime_error("the output could not be written");
+        return rc;
+      },
+      std::cerr);
 }

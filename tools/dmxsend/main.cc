@@ -4,6 +4,7 @@
 //   dmxsend test 5                       light channel 5 for testing; "test 0" ends it
 //   dmxsend shutdown                     stop the server
 //   dmxsend stream --rate 40 --seconds 10 [--chase] [levels...]
+#include "platform/base/ProgramMain.h"
 #include "tools/dmxsend/Datagrams.h"
 #include "tools/dmxsend/UdpSender.h"
 
@@ -87,43 +88,48 @@ int main(int argc, char** argv) {
 
   CLI11_PARSE(app, argc, argv);
 
-  if (host.empty()) {
-    std::string error;
-    host = PrimaryAddress(error);
-    if (host.empty()) {
-      std::cerr << "dmxsend: " << error << "; give the server's address with --host\n";
-      return 2;
-    }
-  }
-  UdpSender sender(host);
-  if (!sender.Ok()) {
-    std::cerr << "dmxsend: " << sender.Error() << "\n";
-    return 2;
-  }
+  return quarnel::RunProgram(
+      "dmxsend", "",
+      [&] {
+        if (host.empty()) {
+          std::string error;
+          host = PrimaryAddress(error);
+          if (host.empty()) {
+            std::cerr << "dmxsend: " << error << "; give the server's address with --host\n";
+            return 2;
+          }
+        }
+        UdpSender sender(host);
+        if (!sender.Ok()) {
+          std::cerr << "dmxsend: " << sender.Error() << "\n";
+          return 2;
+        }
 
-  Levels levels;
-  bool sent = false;
-  if (*frame) {
-    if (!BuildLevels(frame_levels, levels)) return 2;
-    sent = sender.Send(kDataPort, FrameDatagram(levels));
-    if (sent) std::cout << "Sent one frame to " << host << ":" << kDataPort << "\n";
-  } else if (*test) {
-    sent = sender.Send(kDiagnosticsPort, TestDatagram(channel));
-    if (sent) {
-      std::cout << (channel == 0 ? std::string("Ended the channel test")
-                                 : "Testing channel " + std::to_string(channel))
-                << " (" << host << ":" << kDiagnosticsPort << ")\n";
-    }
-  } else if (*shutdown) {
-    sent = sender.Send(kDataPort, ShutdownDatagram());
-    if (sent) std::cout << "Asked the server at " << host << " to shut down\n";
-  } else if (*stream) {
-    if (!BuildLevels(stream_levels, levels)) return 2;
-    return Stream(sender, levels, rate, seconds, chase);
-  }
-  if (!sent) {
-    std::cerr << "dmxsend: " << sender.Error() << "\n";
-    return 1;
-  }
-  return 0;
+        Levels levels;
+        bool sent = false;
+        if (*frame) {
+          if (!BuildLevels(frame_levels, levels)) return 2;
+          sent = sender.Send(kDataPort, FrameDatagram(levels));
+          if (sent) std::cout << "Sent one frame to " << host << ":" << kDataPort << "\n";
+        } else if (*test) {
+          sent = sender.Send(kDiagnosticsPort, TestDatagram(channel));
+          if (sent) {
+            std::cout << (channel == 0 ? std::string("Ended the channel test")
+                                       : "Testing channel " + std::to_string(channel))
+                      << " (" << host << ":" << kDiagnosticsPort << ")\n";
+          }
+        } else if (*shutdown) {
+          sent = sender.Send(kDataPort, ShutdownDatagram());
+          if (sent) std::cout << "Asked the server at " << host << " to shut down\n";
+        } else if (*stream) {
+          if (!BuildLevels(stream_levels, levels)) return 2;
+          return Stream(sender, levels, rate, seconds, chase);
+        }
+        if (!sent) {
+          std::cerr << "dmxsend: " << sender.Error() << "\n";
+          return 1;
+        }
+        return 0;
+      },
+      std::cerr);
 }

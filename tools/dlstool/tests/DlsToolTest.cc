@@ -1,9 +1,8 @@
 // dlstool as people and scripts run it: the JSON of a loaded sequence and of a block
 // file, and a clear message with a non-zero exit status for what it cannot load.
 #include "dataapi/tests/SequenceFiles.h"
+#include "tools/tests/ToolRun.h"
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,7 +10,6 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quarnel::dataapi::testing {
@@ -20,11 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using tools_testing::RunTool;
+using tools_testing::ToolRun;
 
 class DlsToolTest : public ::testing::Test {
  protected:
@@ -39,19 +34,7 @@ class DlsToolTest : public ::testing::Test {
 
   // Runs dlstool with `args`, standard output and standard error apart.
   ToolRun Tool(const std::string& args, const std::string& env = "") {
-    const fs::path err = dir_ / "stderr.txt";
-    const std::string cmd =
-        env + " \"" + DLSTOOL_PATH + "\" " + args + " 2>\"" + err.string() + "\"";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return {-1, "", ""};
-    std::string out;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int rc = pclose(p);
-    std::ifstream in(err);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out,
-            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())};
+    return RunTool(env + " \"" + DLSTOOL_PATH + "\" " + args, dir_ / "stderr.txt");
   }
 
   std::string Quoted(const std::string& name) { return "\"" + (dir_ / name).string() + "\""; }
