@@ -13,11 +13,10 @@ namespace {
 constexpr char kMainTable[] = "the sequence file";
 
 // The major number plus the decimal fraction written with the minor number's digits:
-// 2 and 5 give 2.5, 2 and 25 give 2.25, 2 and 0 give 2.
-double VersionOf(int32_t major, int32_t minor, const RowReader& row) {
-  if (minor < 0) {
-    throw row.InField(Error::TypeMismatch(kLoadSource), "fileminorversion");
-  }
+// 2 and 5 give 2.5, 2 and 25 give 2.25, 2 and 0 give 2. A negative minor number has no
+// such digits: the major number alone is the version, and the file loads.
+double VersionOf(int32_t major, int32_t minor) {
+  if (minor < 0) return major;
   const std::string fraction = "0." + std::to_string(minor);
   double value = 0;
   std::from_chars(fraction.data(), fraction.data() + fraction.size(), value);
@@ -53,7 +52,7 @@ SequenceImages ReadMainTable(File& doc, const std::filesystem::path& path,
   if (row.Has("version")) doc.SetVersion(row.Number("version"));
   if (row.Has("filemajorversion")) {
     const int32_t major = row.Int("filemajorversion");
-    doc.SetVersion(VersionOf(major, row.Int("fileminorversion"), row));
+    doc.SetVersion(VersionOf(major, row.Int("fileminorversion")));
   }
 
   doc.SetEditCount(row.Int("editcount"));

@@ -262,30 +262,22 @@ TEST_F(LoadTest, VersionFields) {
   }
 }
 
-TEST_F(LoadTest, AMinorVersionNeedsItsMajorAndDigits) {
+// A minor number is read only with its major number; one that has no digits to give
+// (a negative number) leaves the major number alone, and the file loads.
+TEST_F(LoadTest, AMinorVersionNeedsItsMajorAndANegativeOneIsLeftOut) {
   struct Case {
     bool major;
     int32_t minor;
-    int32_t error;
+    double version;
   };
-  for (const Case& c : {Case{true, -5, Error::kTypeMismatch}, Case{false, 5, -1}}) {
-    SequenceFile f = Sample();
+  for (const Case& c : {Case{true, -5, 2}, Case{true, -2147483647 - 1, 2}, Case{false, 5, 0}}) {
+    SequenceFile f = Sample();  // major 2
     f.Set("fileminorversion", c.minor);
     if (!c.major) f.Remove("filemajorversion");
     f.Write(PathOf("version.dls"));
     Ref<File> doc = File::Create();
-    if (c.error < 0) {
-      doc->Load(U16(PathOf("version.dls").string()), FileTypeFastDLS);  // minor alone is unread
-      EXPECT_EQ(doc->Version(), 0);
-      continue;
-    }
-    try {
-      doc->Load(U16(PathOf("version.dls").string()), FileTypeFastDLS);
-      FAIL() << "minor " << c.minor << " accepted";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.Number(), c.error);
-      EXPECT_NE(e.Description().find("fileminorversion"), std::string::npos) << e.what();
-    }
+    doc->Load(U16(PathOf("version.dls").string()), FileTypeFastDLS);
+    EXPECT_EQ(doc->Version(), c.version) << c.minor;
   }
   // Without fileminorversion, a major version fails at the step that reads it.
   SequenceFile f = Sample();

@@ -52,11 +52,13 @@ inline constexpr uint16_t kDbTypeChapter = 0x88;
 
 // Column flags read by the format itself.
 inline constexpr uint32_t kFlagFixed = 0x10;
+inline constexpr uint32_t kFlagLong = 0x80;
 inline constexpr uint32_t kFlagNullableMask = 0x20 | 0x40;  // nullable or may-be-null
 inline constexpr uint32_t kFlagChapter = 0x2000;
 
 // Values of text and binary columns at most this many bytes wide carry a one-byte length
-// (or none when fixed-length); wider columns carry a four-byte length.
+// (or none when fixed-length); wider columns carry a four-byte length. For long columns
+// (kFlagLong) this narrow no wider file has shown the width; the reader tries both.
 inline constexpr uint64_t kShortWidthLimit = 255;
 
 }  // namespace quarnel::adtg

@@ -22,10 +22,13 @@ bool BitAt(std::string_view map, size_t i) {
   return (static_cast<uint8_t>(map[i / 8]) >> (7 - i % 8)) & 1;
 }
 
+// How values of long columns at most 255 bytes wide are read.
+enum class ShortLongColumns { kOneByteLength, kFourByteLength };
+
 class Reader {
  public:
-  Reader(std::string_view data, const AdtgReadOptions& options)
-      : in_(data, 0, "the end of the file"), options_(options) {}
+  Reader(std::string_view data, const AdtgReadOptions& options, ShortLongColumns short_long)
+      : in_(data, 0, "the end of the file"), options_(options), short_long_(short_long) {}
 
   AdtgImage Run() {
     ReadHeader();
@@ -166,7 +169,11 @@ class Reader {
                                       named + " of type " + std::string(info.name) + ", found " +
                                       std::to_string(def.defined_size));
     }
-    const ColumnLayout layout = LayoutOf(def);
+    ColumnLayout layout = LayoutOf(def);
+    if ((def.flags & kFlagLong) && layout.encoding == ColumnLayout::Encoding::kLength8 &&
+        short_long_ == ShortLongColumns::kFourByteLength) {
+      layout.encoding = ColumnLayout::Encoding::kLength32;
+    }
     if (layout.nullable) ++nullable_count_;
     layouts_.push_back(layout);
     image_.table.AddField(std::move(def));
@@ -292,6 +299,7 @@ class Reader {
 
   ByteCursor in_;
   AdtgReadOptions options_;
+  ShortLongColumns short_long_;
   AdtgImage image_;
   std::vector<ColumnLayout> layouts_;
   size_t total_columns_ = 0;
@@ -307,7 +315,20 @@ AdtgFormatError::AdtgFormatError(size_t offset, std::string expected)
 }
 
 AdtgImage ReadAdtg(std::string_view data, const AdtgReadOptions& options) {
-  return Reader(data, options).Run();
+  try {
+    return Reader(data, options, ShortLongColumns::kOneByteLength).Run();
+  } catch (const AdtgFormatError& first) {
+    // That long columns of up to 255 bytes carry 1-byte lengths is inferred from other
+    // narrow columns; a file that does not read to its end token that way is read once
+    // more with 4-byte lengths in those columns before it is refused. A wrong width
+    // hardly ever reads to the end: every length is checked against its column, and the
+    // end token must be the file's last byte.
+    try {
+      return Reader(data, options, ShortLongColumns::kFourByteLength).Run();
+    } catch (const AdtgFormatError&) {
+      throw first;
+    }
+  }
 }
 
 }  // namespace quarnel::adtg

@@ -6,7 +6,10 @@
 // exactly at the final end token; every length is checked against what remains, so a
 // damaged or hostile file gives an AdtgFormatError naming the byte offset and what was
 // expected there, never a read past the end. Hierarchical files and storage types the
-// recordset does not hold are refused.
+// recordset does not hold are refused. Long text or binary columns at most 255 bytes
+// wide are read with 1-byte lengths, as narrow columns are; a file that does not read
+// that way is read again with 4-byte lengths in them, and refused (with the error of the
+// first reading) only when that fails too.
 #pragma once
 
 #include "platform/recordset/RecordTable.h"

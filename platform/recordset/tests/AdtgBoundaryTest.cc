@@ -183,6 +183,65 @@ TEST(AdtgBoundaryTest, ValuesThatDoNotFitAreRefusedNotCut) {
   EXPECT_NO_THROW(adtg::WriteAdtg(t, SavedRows::kPendingInserts));  // force-null map
 }
 
+// Long text declared 255 bytes wide or less: what the library writes is read with a
+// 1-byte length, and a file that carries 4-byte lengths in such a column instead is read
+// that way. Only long columns get the second reading.
+TEST(AdtgBoundaryTest, ShortLongTextReadsWithEitherLengthWidth) {
+  const std::vector<std::vector<Value>> rows = {{Value(int32_t{1}), Text("hello"), Text("ab")},
+                                                {Value(int32_t{2}), Text(""), Text("xyz")},
+                                                {Value(int32_t{3}), Text("0123456789"), Text("")}};
+  // The table with long text "L" and plain text "V" as wide as given.
+  auto table = [&](int64_t long_size, int64_t plain_size) {
+    RecordTable t;
+    t.AddField(MakeFieldDef("N", DataTypeEnum::adInteger, 0, adFldUnspecified, "test"));
+    t.AddField(MakeFieldDef("L", DataTypeEnum::adLongVarChar, long_size, adFldUnspecified, "t"));
+    t.AddField(MakeFieldDef("V", DataTypeEnum::adVarChar, plain_size, adFldUnspecified, "test"));
+    for (const auto& row : rows) {
+      const size_t r = t.AppendRow();
+      for (size_t i = 0; i < row.size(); ++i) t.Set(r, i, row[i], "test");
+    }
+    return t;
+  };
+  // Declares the column `name` (type `type`) 10 bytes wide where it was 300: its values
+  // keep their 4-byte lengths.
+  auto narrow = [](std::string file, char name, char type) {
+    const std::string wide = std::string{name, '\0', type, '\0'} + std::string("\x2C\x01\0\0", 4);
+    const size_t at = file.find(wide);
+    EXPECT_NE(at, std::string::npos);
+    if (at != std::string::npos) file.replace(at + 4, 4, std::string("\x0A\0\0\0", 4));
+    return file;
+  };
+  struct Case {
+    const char* what;
+    int64_t long_size, plain_size;
+    bool four_byte_long, four_byte_plain;
+    bool reads;
+  };
+  const Case cases[] = {
+      {"1-byte lengths, as written", 10, 10, false, false, true},
+      {"4-byte lengths in the long column", 300, 10, true, false, true},
+      {"4-byte lengths in the plain column", 10, 300, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (SavedRows kind : {SavedRows::kPendingInserts, SavedRows::kCommitted}) {
+      std::string file = adtg::WriteAdtg(table(c.long_size, c.plain_size), kind);
+      if (c.four_byte_long) file = narrow(file, 'L', '\x81');
+      if (c.four_byte_plain) file = narrow(file, 'V', '\x81');
+      if (!c.reads) {
+        EXPECT_THROW(adtg::ReadAdtg(file), adtg::AdtgFormatError);
+        continue;
+      }
+      const adtg::AdtgImage back = adtg::ReadAdtg(file);
+      EXPECT_EQ(back.table.Field(1).defined_size, 10);
+      ASSERT_EQ(back.table.RowCount(), rows.size());
+      for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t f = 0; f < 3; ++f) EXPECT_EQ(back.table.Get(r, f), rows[r][f]);
+      }
+    }
+  }
+}
+
 TEST(AdtgBoundaryTest, UnsetValuesStayUnsetAsPendingInserts) {
   RecordTable t;
   t.AddField(MakeFieldDef("A", DataTypeEnum::adInteger, 0, adFldUnspecified, "test"));
