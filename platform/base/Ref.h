@@ -19,7 +19,7 @@ class RefCounted {
 
   void AddRef() const noexcept { ++count_; }
   void Release() const noexcept {
-    if (--count_ == 0) delete this;
+    if (--count_ == 0) Destroy();
   }
   // The number of holders; for tests and diagnostics.
   uint32_t RefCount() const noexcept { return count_; }
@@ -29,6 +29,11 @@ class RefCounted {
   virtual ~RefCounted() = default;
 
  private:
+  // Out of line, so that an optimiser that follows a Release into the deletion cannot
+  // conclude that a later Release by another holder of the same object uses freed memory
+  // (it cannot see that the counts keep the object alive).
+  [[gnu::noinline]] void Destroy() const noexcept { delete this; }
+
   mutable uint32_t count_ = 0;
 };
 
