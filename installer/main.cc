@@ -3,8 +3,9 @@
 // scheduler, the web diagnostics server and the converter beside the product's own in
 // the start menu and on the desktop, installs the USB device rule where the system needs
 // one, and logs each step. It exits with status 0 when the steps are done, whatever they
-// found: the log is the record.
+// found: the log is the record; 1 only when it cannot run at all (said in one line).
 #include "installer/FrmMain.h"
+#include "platform/base/ProgramMain.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/process/ProgramFolder.h"
 
@@ -29,9 +30,14 @@ int main(int argc, char** argv) {
     std::cerr << "PatchInstaller: the folder of this program cannot be found." << std::endl;
     return 1;
   }
-  quarnel::platform::EventLoop loop;
-  quarnel::installer::FrmMain form(loop, folder, std::cout);
-  form.Load();
-  loop.Run();
-  return 0;
+  return quarnel::RunProgram(
+      "PatchInstaller", folder.string(),
+      [&] {
+        quarnel::platform::EventLoop loop;
+        quarnel::installer::FrmMain form(loop, folder, std::cout);
+        form.Load();
+        loop.Run();
+        return 0;
+      },
+      std::cerr);
 }
