@@ -7,6 +7,7 @@
 //   bench_dmx_server [seconds per run, default 30]
 #include "dmxserver/harness/Capture.h"
 #include "dmxserver/harness/ServerProcess.h"
+#include "platform/sockets/tests/PrivateNetwork.h"
 #include "tools/dmxsend/Datagrams.h"
 #include "tools/dmxsend/UdpSender.h"
 
@@ -219,7 +220,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string why;
-  if (!EnterPrivateNetwork(&why)) std::printf("(running in the shared network: %s)\n", why.c_str());
+  if (!quarnel::sockets_testing::EnterPrivateNetwork({}, &why)) std::printf("(running in the shared network: %s)\n", why.c_str());
   const std::string work = "/tmp/bench_dmx_server." + std::to_string(::getpid());
   RunResult steady, flooded;
   std::printf(

@@ -1,6 +1,8 @@
 #include "dmxserver/FrmMain.h"
 
 #include "platform/process/ProgramFolder.h"
+#include "platform/sockets/Ipv4.h"
+#include "platform/sockets/PrimaryAddress.h"
 
 #include <array>
 #include <chrono>
@@ -78,8 +80,16 @@ void FrmMain::StartServers() {
 }
 
 void FrmMain::SayWhatRuns() {
+  const std::string address = Server_->LocalIP();
+  // Why this address, when the host name does not stand for it.
+  const platform::PrimaryAddress primary = platform::FindPrimaryAddress();
+  if (platform::DottedText(primary.address) == address) {
+    if (std::string why = platform::DescribePrimaryAddress(primary); !why.empty()) {
+      window_.WriteLine(why);
+    }
+  }
   std::string line =
-      "Listening on " + Server_->LocalIP() + ": UDP " + std::to_string(kDataPort) + " for frames";
+      "Listening on " + address + ": UDP " + std::to_string(kDataPort) + " for frames";
   line += DiagsServer_
               ? ", UDP " + std::to_string(kDiagnosticsPort) + " for channel tests"
               : " (UDP " + std::to_string(kDiagnosticsPort) + " is in use: no channel tests)";

@@ -3,6 +3,7 @@
 
 #include "net/UniSockErrors.h"
 #include "net/UniSockWindow.h"
+#include "platform/sockets/PrimaryAddress.h"
 #include "platform/sockets/SocketErrors.h"
 
 #include <iostream>
@@ -99,9 +100,7 @@ std::string UniSock::LocalHostname() const { return platform::LocalHostName(); }
 
 std::string UniSock::LocalIP() const {
   if (state_ == kOpen || state_ == kListening) return bound_address_;
-  int32_t error = 0;
-  auto addresses = platform::ResolveIpv4(platform::LocalHostName(), error);
-  return addresses.empty() ? "" : platform::DottedText(addresses.front());
+  return platform::DottedText(platform::FindPrimaryAddress().address);
 }
 
 std::string UniSock::RemoteHostIP() const { return platform::DottedText(remote_ip_); }

@@ -81,7 +81,7 @@ class UniSock {
   int32_t SocketHandle() const { return socket_.Handle(); }
   int32_t BytesReceived() const;
   std::string LocalHostname() const;
-  std::string LocalIP() const;
+  std::string LocalIP() const;  // bound: the bound address; else the primary address
   int32_t RemoteIP() const { return static_cast<int32_t>(remote_ip_); }
   std::string RemoteHostIP() const;
   std::string RequestHost() const;

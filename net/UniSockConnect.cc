@@ -2,6 +2,7 @@
 #include "net/UniSock.h"
 #include "net/UniSockErrors.h"
 #include "net/UniSockWindow.h"
+#include "platform/sockets/PrimaryAddress.h"
 #include "platform/sockets/SocketErrors.h"
 
 #include <algorithm>
@@ -58,14 +59,15 @@ bool UniSock::PrivateBind(int32_t port, const std::string& address) {
     return false;
   }
   const int32_t port_used = port >= 1 && port <= 65535 ? port : local_port_;
-  // An empty address is the machine's primary address: the first one of its host name.
-  std::string name = address.empty() ? platform::LocalHostName() : address;
+  // An empty address is the machine's primary address (see PrimaryAddress.h).
   uint32_t ip = 0;
-  if (auto dotted = platform::ParseDotted(name)) {
+  if (address.empty()) {
+    ip = platform::FindPrimaryAddress().address;
+  } else if (auto dotted = platform::ParseDotted(address)) {
     ip = *dotted;
   } else {
     int32_t error = 0;
-    auto found = platform::ResolveIpv4(name, error);
+    auto found = platform::ResolveIpv4(address, error);
     if (found.empty()) {
       SetStatus(kError, error, "Private_Bind");
       return false;

@@ -3,6 +3,8 @@
 #include "platform/base/Error.h"
 #include "platform/process/ProcessList.h"
 #include "platform/process/ProcessStart.h"
+#include "platform/sockets/Ipv4.h"
+#include "platform/sockets/PrimaryAddress.h"
 #include "webdiag/DataFiles.h"
 #include "webdiag/Page.h"
 #include "webdiag/Texts.h"
@@ -161,11 +163,12 @@ void FrmMain::ShowRunning() {
   window_.GetLabel("lblStarted1").SetVisible(true);
   window_.GetLabel("lblURL").SetCaption(UrlText(address, oHTTP_->LocalPort()));
   window_.GetLabel("lblStarted2").SetVisible(true);
-  if (address.starts_with("127.")) {
-    window_.WriteLine("Note: this machine's name (" + oHTTP_->LocalHostname() + ") stands for " +
-                      address +
-                      ", which only this computer can reach. For phones, give the name the "
-                      "machine's network address (in /etc/hosts).");
+  // Why this address, when the host name does not stand for it.
+  const platform::PrimaryAddress primary = platform::FindPrimaryAddress();
+  if (platform::DottedText(primary.address) == address) {
+    if (std::string why = platform::DescribePrimaryAddress(primary); !why.empty()) {
+      window_.WriteLine("Note: " + why);
+    }
   }
 }
 

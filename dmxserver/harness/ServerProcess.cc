@@ -1,17 +1,11 @@
 #include "dmxserver/harness/ServerProcess.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include <fcntl.h>
-#include <net/if.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,26 +122,6 @@ bool ServerProcess::WaitForOutput(const std::string& text, Duration timeout) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
-}
-
-bool EnterPrivateNetwork(std::string* why) {
-  if (::unshare(CLONE_NEWNET) != 0) {
-    if (why) *why = std::string("unshare: ") + std::strerror(errno);
-    return false;
-  }
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    if (why) *why = std::string("socket: ") + std::strerror(errno);
-    return false;
-  }
-  ifreq ifr{};
-  std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
-  bool ok = ::ioctl(fd, SIOCGIFFLAGS, &ifr) == 0;
-  ifr.ifr_flags = static_cast<short>(ifr.ifr_flags | IFF_UP | IFF_RUNNING);
-  ok = ok && ::ioctl(fd, SIOCSIFFLAGS, &ifr) == 0;
-  if (!ok && why) *why = std::string("bringing the loopback up: ") + std::strerror(errno);
-  ::close(fd);
-  return ok;
 }
 
 }  // namespace quarnel::dmx::harness

@@ -57,9 +57,4 @@ class ServerProcess {
   std::optional<std::chrono::microseconds> cpu_;
 };
 
-// Moves this process into a network namespace of its own with the loopback interface up,
-// so fixed ports bound by a server under test cannot meet anyone else's. Returns false
-// (and why) when the system does not allow it; the caller then runs in the shared one.
-bool EnterPrivateNetwork(std::string* why);
-
 }  // namespace quarnel::dmx::harness

@@ -1,6 +1,9 @@
 // QuarnelOpenDMX as a program, on simulated interfaces: what reaches the wire for what
 // arrives on its ports.
 #include "dmxserver/tests/EndToEnd.h"
+#include "platform/sockets/Ipv4.h"
+#include "platform/sockets/PrimaryAddress.h"
+#include "platform/sockets/tests/PrivateNetwork.h"
 
 #include <algorithm>
 #include <thread>
@@ -102,6 +105,19 @@ TEST_F(EndToEndTest, TestChannelShowsFullWhileTheOthersFollowTheData) {
   const std::vector<WireFrame> frames = rig.Frames();
   for (size_t i = mark; i < frames.size(); ++i)
     EXPECT_EQ(frames[i].slots, With(Filled(20), 7, 255));
+}
+
+TEST_F(EndToEndTest, TheWindowSaysWhichAddressItListensOnAndWhy) {
+  ServerRig& rig = StartReady("sim:S1");
+  // In the tests' own network the host name stands for loopback only, and the loopback
+  // interface also carries a network address.
+  if (platform::DottedText(platform::FindPrimaryAddress().address) !=
+      sockets_testing::kDocumentationAddress) {
+    GTEST_SKIP() << "not in a private network";
+  }
+  const std::string out = rig.Process().Stdout();
+  EXPECT_NE(out.find("Listening on 192.0.2.10: UDP 15005 for frames"), std::string::npos) << out;
+  EXPECT_NE(out.find("so 192.0.2.10 is used: the address of lo."), std::string::npos) << out;
 }
 
 TEST_F(EndToEndTest, OutputGoesDarkTenToElevenSecondsAfterTheLastFrame) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace quarnel::net::testing {
@@ -18,7 +19,11 @@ struct TcpServer {
   std::function<void(UniSock&)> prepare;
   bool accept = true;
 
-  explicit TcpServer(platform::EventLoop& l) : loop(l), listener(l) {
+  // Listens on the primary address, or on `ip` when one is given.
+  explicit TcpServer(platform::EventLoop& l, const std::string& ip = "") : loop(l), listener(l) {
+    if (!ip.empty()) {
+      EXPECT_TRUE(listener.Bind(0, ip));
+    }
     EXPECT_TRUE(listener.Listen());
     listener.OnConnectionRequest([this](int32_t request_id) {
       if (!accept) return;

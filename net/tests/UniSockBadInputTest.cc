@@ -45,7 +45,7 @@ TEST(UniSockBadInputTest, DatagramsOfEverySizeFromZeroToTheLargest) {
     ++handled;
   });
 
-  UdpPeer sender;
+  UdpPeer sender("127.0.0.1");
   const auto deadline = platform::EventLoop::Now() + std::chrono::seconds(240);
   for (size_t size = 0; size <= pattern.size(); ++size) {
     ASSERT_TRUE(sender.SendTo(port, pattern.substr(0, size))) << size;

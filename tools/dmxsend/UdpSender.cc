@@ -1,10 +1,12 @@
 #include "tools/dmxsend/UdpSender.h"
 
+#include "platform/sockets/Ipv4.h"
+#include "platform/sockets/PrimaryAddress.h"
+
 #include <cerrno>
 #include <cstring>
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,25 +14,8 @@
 namespace quarnel::dmxsend {
 
 std::string PrimaryAddress(std::string& error) {
-  char host[256] = {};
-  if (gethostname(host, sizeof host - 1) != 0) {
-    error = std::string("cannot read the host name: ") + std::strerror(errno);
-    return "";
-  }
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_DGRAM;
-  addrinfo* found = nullptr;
-  const int rc = getaddrinfo(host, nullptr, &hints, &found);
-  if (rc != 0 || found == nullptr) {
-    error =
-        "the host name " + std::string(host) + " has no IPv4 address (" + gai_strerror(rc) + ")";
-    return "";
-  }
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
-  freeaddrinfo(found);
-  return text;
+  error.clear();
+  return platform::DottedText(platform::FindPrimaryAddress().address);
 }
 
 UdpSender::UdpSender(const std::string& address) : address_(address) {

@@ -1,5 +1,5 @@
 // Sends datagrams to the DMX output server over plain UDP, to the machine's primary
-// IPv4 address (the first address its host name resolves to), where the server listens.
+// IPv4 address (platform/sockets/PrimaryAddress.h), where the server listens.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,8 @@
 
 namespace quarnel::dmxsend {
 
-// The machine's primary IPv4 address as dotted text; empty (and `error` set) when the
-// host name does not resolve to one.
+// The machine's primary IPv4 address as dotted text, as the server chooses it; empty
+// (and `error` set) when there is none.
 std::string PrimaryAddress(std::string& error);
 
 class UdpSender {

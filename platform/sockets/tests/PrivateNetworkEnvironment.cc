@@ -1,6 +1,7 @@
-// Runs the end-to-end tests in a network namespace of their own when the system allows
-// it, so the fixed ports 15005 and 15006 never meet another run's server.
-#include "dmxserver/harness/ServerProcess.h"
+// Runs a test program in a network of its own when the system allows it
+// (PrivateNetwork.h): fixed ports never meet another run's server, and the machine's
+// primary address is 192.0.2.10 whatever /etc/hosts says.
+#include "platform/sockets/tests/PrivateNetwork.h"
 
 #include <iostream>
 #include <string>
@@ -13,7 +14,7 @@ class PrivateNetworkEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     std::string why;
-    if (!quarnel::dmx::harness::EnterPrivateNetwork(&why)) {
+    if (!quarnel::sockets_testing::EnterPrivateNetwork({}, &why)) {
       std::cerr << "note: running in the shared network (" << why << ")\n";
     }
   }
