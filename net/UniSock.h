@@ -193,7 +193,8 @@ class UniSock {
 
   // The socket and its buffers.
   platform::Socket socket_;
-  uint64_t socket_serial_ = 0;  // changes whenever the socket is replaced or closed
+  uint64_t socket_serial_ = 0;    // changes whenever the socket is replaced or closed
+  uint64_t datagrams_taken_ = 0;  // UDP datagrams read (and so removed) by GetData
   int32_t receive_chunk_ = 0;
   int32_t send_chunk_ = 0;
   ByteQueue receive_;

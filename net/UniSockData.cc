@@ -19,6 +19,7 @@ constexpr size_t kReceiveLimit = size_t{64} << 20;
 
 void UniSock::OnReadUdp() {
   const uint64_t serial = socket_serial_;
+  const uint64_t taken = datagrams_taken_;
   uint32_t waiting = 0;
   if (socket_.AvailableBytes(waiting) == 0 && waiting > 0) {
     if (!Raise(on_data_arrival_, static_cast<int32_t>(std::min<uint32_t>(waiting, INT32_MAX)))) {
@@ -26,8 +27,11 @@ void UniSock::OnReadUdp() {
     }
   }
   if (serial != socket_serial_) return;  // a handler closed or replaced the socket
-  // Reading one byte re-arms the notification and drops the datagram at the head of the
-  // queue: the unread one, or the next one waiting when the handler read its datagram.
+  // The handler's read took its datagram and re-armed the notification: a datagram
+  // behind it raises a DataArrival of its own.
+  if (datagrams_taken_ != taken) return;
+  // Nobody read it (or it was empty and raised nothing): reading one byte drops it and
+  // re-arms the notification, which would otherwise come again and again for it.
   uint8_t byte;
   size_t received = 0;
   socket_.Recv(&byte, 1, false, received);
@@ -166,8 +170,10 @@ bool UniSock::ReadData(Data& data, int32_t var_type, int32_t max_len, bool peek)
     count = receive_.Size();
   }
   if (max_len >= 1) count = std::min(count, static_cast<size_t>(max_len));
-  // A scalar takes no more than its own bytes; the rest stays for later reads.
-  if (size_t scalar = ScalarSize(type); scalar != 0) count = std::min(count, scalar);
+  // A scalar takes no more than its own bytes of TCP data; the rest stays for later
+  // reads. A datagram is read whole (a shorter read would fail and lose it), and the
+  // scalar comes from its first bytes.
+  if (size_t scalar = ScalarSize(type); scalar != 0 && !udp) count = std::min(count, scalar);
   if (count == 0) return false;
 
   std::string bytes;
@@ -175,6 +181,8 @@ bool UniSock::ReadData(Data& data, int32_t var_type, int32_t max_len, bool peek)
     bytes.resize(count);
     size_t received = 0;
     int32_t error = socket_.Recv(reinterpret_cast<uint8_t*>(bytes.data()), count, peek, received);
+    // A datagram too long for the read is used up all the same.
+    if (!peek && (error == 0 || error == platform::kWsaEMsgSize)) ++datagrams_taken_;
     if (error != 0) {
       SetStatus(kError, error, "GetData");
       return false;

@@ -39,8 +39,7 @@ class ServerRig {
   // Sending.
   bool SendData(const std::vector<uint8_t>& datagram);
   // Sends the 28-byte shut-down datagram until the server ends (within `timeout`) and
-  // returns its exit code. Repeated because a datagram that arrives while a frame still
-  // waits is dropped by the socket layer's re-arming read.
+  // returns its exit code. Repeated, in case the server is not reading yet.
   std::optional<int> ShutDownByDatagram(uint8_t fill, Ms timeout = Ms(3000));
   bool SendTest(const std::vector<uint8_t>& datagram);
   bool SendFrame(const dmxsend::Levels& levels) { return SendData(dmxsend::FrameDatagram(levels)); }

@@ -107,6 +107,27 @@ TEST_F(EndToEndTest, TestChannelShowsFullWhileTheOthersFollowTheData) {
     EXPECT_EQ(frames[i].slots, With(Filled(20), 7, 255));
 }
 
+TEST_F(EndToEndTest, OfDatagramsQueuedTogetherTheNewestFrameAndTheNewestTestWin) {
+  ServerRig& rig = StartReady("sim:S1");
+  ASSERT_TRUE(rig.SendUntilSeen(Filled(10)));
+  // Stopped, the server reads nothing: all four wait in its sockets when it goes on.
+  rig.Process().Signal(SIGSTOP);
+  ASSERT_TRUE(rig.SendFrame(Filled(11)));
+  ASSERT_TRUE(rig.SendFrame(Filled(12)));
+  ASSERT_TRUE(rig.SendTest(dmxsend::TestDatagram(5)));
+  ASSERT_TRUE(rig.SendTest(dmxsend::TestDatagram(0)));
+  rig.Process().Signal(SIGCONT);
+  std::optional<WireFrame> newest =
+      rig.WaitForFrame([](const Levels& s) { return s == Filled(12); });
+  ASSERT_TRUE(newest);
+  std::this_thread::sleep_for(milliseconds(150));
+  for (const WireFrame& f : rig.Frames()) {
+    if (f.break_ns > newest->break_ns) {
+      ASSERT_EQ(f.slots, Filled(12));
+    }
+  }
+}
+
 TEST_F(EndToEndTest, TheWindowSaysWhichAddressItListensOnAndWhy) {
   ServerRig& rig = StartReady("sim:S1");
   // In the tests' own network the host name stands for loopback only, and the loopback

@@ -108,23 +108,22 @@ TEST(UniSockUdpTest, DatagramNotReadByTheHandlerIsDropped) {
   EXPECT_EQ(sizes, (std::vector<int32_t>{28, 4}));
 }
 
-TEST(UniSockUdpTest, TwoWaitingDatagramsTheHandlerReadsTheFirstAndTheSecondIsDropped) {
+TEST(UniSockUdpTest, TwoWaitingDatagramsTheHandlerReadsEachInADataArrivalOfItsOwn) {
   platform::EventLoop loop;
   Receiver receiver(loop);
   std::vector<std::string> got;
-  receiver.sock.OnDataArrival([&](int32_t) {
+  receiver.sock.OnDataArrival([&](int32_t total) {
+    receiver.arrivals.push_back(total);
     Data data = Data::ByteArray({});
     if (receiver.sock.GetData(data)) got.push_back(Text(data));
   });
   UdpPeer peer;
   ASSERT_TRUE(peer.SendTo(receiver.Port(), "one"));
-  ASSERT_TRUE(peer.SendTo(receiver.Port(), "two"));
-  ASSERT_TRUE(RunUntil(loop, [&] { return !got.empty(); }));
-  loop.RunFor(milliseconds(20));
-  EXPECT_EQ(got, (std::vector<std::string>{"one"}));
-  ASSERT_TRUE(peer.SendTo(receiver.Port(), "three"));
+  ASSERT_TRUE(peer.SendTo(receiver.Port(), "second"));
   ASSERT_TRUE(RunUntil(loop, [&] { return got.size() == 2; }));
-  EXPECT_EQ(got.back(), "three");
+  loop.RunFor(milliseconds(20));
+  EXPECT_EQ(got, (std::vector<std::string>{"one", "second"}));
+  EXPECT_EQ(receiver.arrivals, (std::vector<int32_t>{3, 6}));
 }
 
 TEST(UniSockUdpTest, DatagramLongerThanTheReadFailsAndLeavesDataAlone) {
@@ -144,6 +143,36 @@ TEST(UniSockUdpTest, DatagramLongerThanTheReadFailsAndLeavesDataAlone) {
   EXPECT_EQ(error.number, 10040);
   EXPECT_EQ(error.description, "Message too long.");
   EXPECT_EQ(error.source, "UniSock.GetData");
+}
+
+TEST(UniSockUdpTest, ANumberComesFromTheFirstBytesOfALongerDatagram) {
+  struct Case {
+    int32_t type;
+    std::string datagram;
+    Data expected;
+  };
+  const Case cases[] = {
+      {VarType::kLong, "\x0A\x00\x00\x00rest!!"s, Data::Long(10)},
+      {VarType::kInteger, "\x01\x02\x03"s, Data::Integer(0x0201)},
+      {VarType::kByte, std::string(513, '\x07'), Data::Byte(7)},
+      {VarType::kLong, "\x05\x01"s, Data::Long(0x0105)},  // shorter: the bytes there are
+  };
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  UdpPeer peer;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.datagram.size());
+    std::optional<Data> got;
+    receiver.sock.OnDataArrival([&](int32_t) {
+      Data data;
+      if (receiver.sock.GetData(data, c.type)) got = data;
+    });
+    ASSERT_TRUE(peer.SendTo(receiver.Port(), c.datagram));
+    ASSERT_TRUE(RunUntil(loop, [&] { return got.has_value(); }));
+    EXPECT_EQ(*got, c.expected);
+    EXPECT_EQ(receiver.sock.BytesReceived(), 0);  // the datagram was read whole
+  }
+  EXPECT_TRUE(receiver.log.errors.empty());
 }
 
 TEST(UniSockUdpTest, PeekLeavesTheDatagramForTheRead) {
