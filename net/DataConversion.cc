@@ -1,5 +1,6 @@
 #include "net/DataConversion.h"
 
+#include "net/LineEnd.h"
 #include "net/TextCodec.h"
 
 #include <cstring>
@@ -40,28 +41,17 @@ std::vector<uint8_t> RawBytes(T value) {
 
 std::vector<uint8_t> TextBytes(const std::string& ansi) { return {ansi.begin(), ansi.end()}; }
 
+// The pieces between line ends; the piece after the last line end is the last element.
 std::vector<std::string> SplitLines(const std::string& text) {
-  std::string separator;
-  if (text.find("\r\n") != std::string::npos) {
-    separator = "\r\n";
-  } else if (text.find('\n') != std::string::npos) {
-    separator = "\n";
-  } else if (text.find('\r') != std::string::npos) {
-    separator = "\r";
-  } else {
-    return {text};
-  }
   std::vector<std::string> lines;
   size_t start = 0;
-  for (;;) {
-    size_t end = text.find(separator, start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      return lines;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + separator.size();
+  // Each turn moves past one line end.
+  while (std::optional<LineEnd> end = FindLineEnd(text, start)) {
+    lines.push_back(text.substr(start, end->at - start));
+    start = end->at + end->length;
   }
+  lines.push_back(text.substr(start));
+  return lines;
 }
 
 }  // namespace

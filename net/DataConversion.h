@@ -2,8 +2,8 @@
 //
 // Bytes to Data: arrays get one element per byte, per 2, 4 or 8 bytes (rounded up, the
 // last element padded with zeros); scalars come from at most their size in bytes,
-// little-endian; String is ANSI text; a String array is that text cut into lines at the
-// first kind of line end present (CR LF, else LF, else CR), or one element without one.
+// little-endian; String is ANSI text; a String array is that text cut into lines at every
+// line end (LineEnd.h), or one element without one.
 // Data to bytes is the reverse: raw little-endian bytes, ANSI text, and the elements of a
 // String array joined by CR LF.
 #pragma once

@@ -1,5 +1,6 @@
 #include "net/LineCutter.h"
 
+#include "net/LineEnd.h"
 #include "net/TextCodec.h"
 
 #include <algorithm>
@@ -69,33 +70,28 @@ std::optional<TextLine> LineCutter::Next(ByteQueue& buffer) {
   clean16 = front_ + (size & ~size_t{1});
 
   // Byte line ends.
-  size_t j = clean8_ > front_ ? static_cast<size_t>(clean8_ - front_) : 0;
-  for (; j < size; ++j) {
-    if (data[j] != kCr && data[j] != kLf) continue;
-    std::string_view bytes(reinterpret_cast<const char*>(data), j);
-    TextLine line;
-    size_t checked = std::min(j, kUtf8CheckLength);
-    if (IsValidUtf8(bytes.substr(0, checked), checked < j)) {
-      line.text = SanitizeUtf8(bytes);
-    } else {
-      line.text = AnsiToUtf8(bytes);
-      line.ansi = true;
-    }
-    size_t end = j + 1;
-    if (data[j] == kLf) {
-      line.line_change = 2;
-    } else if (j + 1 < size && data[j + 1] == kLf) {
-      line.line_change = 1;
-      end = j + 2;
-    } else {
-      line.line_change = 3;
-      if (j + 1 == size) pending_ = Pending::kByteLf;
-    }
-    Consumed(buffer, end);
-    return line;
+  const std::string_view all(reinterpret_cast<const char*>(data), size);
+  const size_t scanned = clean8_ > front_ ? static_cast<size_t>(clean8_ - front_) : 0;
+  const std::optional<LineEnd> end = FindLineEnd(all, std::min(scanned, size));
+  if (!end) {
+    clean8_ = front_ + size;
+    return std::nullopt;
   }
-  clean8_ = front_ + size;
-  return std::nullopt;
+  const size_t j = end->at;
+  std::string_view bytes = all.substr(0, j);
+  TextLine line;
+  size_t checked = std::min(j, kUtf8CheckLength);
+  if (IsValidUtf8(bytes.substr(0, checked), checked < j)) {
+    line.text = SanitizeUtf8(bytes);
+  } else {
+    line.text = AnsiToUtf8(bytes);
+    line.ansi = true;
+  }
+  line.line_change = end->line_change;
+  // A CR that is the last byte so far may be the first half of a CR LF.
+  if (end->line_change == 3 && j + 1 == size) pending_ = Pending::kByteLf;
+  Consumed(buffer, j + end->length);
+  return line;
 }
 
 }  // namespace quarnel::net

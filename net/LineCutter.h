@@ -1,6 +1,7 @@
 // LineCutter: the complete lines at the front of a text-mode receive buffer.
 //
-// A line ends at the earliest CR LF, LF or CR. Line ends are looked for first as 16-bit
+// A line ends at the earliest CR LF, LF or CR (LineEnd.h; GetData cuts String arrays by
+// the same rule). Line ends are looked for first as 16-bit
 // characters: text sent as UTF-16 is recognised by them and decoded from UTF-16. Failing
 // that they are looked for as bytes; a byte line is decoded from UTF-8 when its first
 // 2048 bytes are valid UTF-8, else read as ANSI text. A CR that is the last byte received

@@ -59,7 +59,7 @@ TEST(DataConversionTest, ScalarsComeFromAtMostTheirSizeLittleEndian) {
   EXPECT_EQ(From(VarType::kCurrency, Bytes(Data::Currency(-123456789))).AsCurrency(), -123456789);
 }
 
-TEST(DataConversionTest, StringArraysSplitAtTheFirstKindOfLineEndPresent) {
+TEST(DataConversionTest, StringArraysSplitAtEveryLineEnd) {
   struct Case {
     std::string bytes;
     std::vector<std::string> lines;
@@ -69,7 +69,8 @@ TEST(DataConversionTest, StringArraysSplitAtTheFirstKindOfLineEndPresent) {
       {"a\nb\nc", {"a", "b", "c"}},
       {"a\rb\rc", {"a", "b", "c"}},
       {"a\r\n", {"a", ""}},
-      {"a\nb\r\nc", {"a\nb", "c"}},  // CR LF present: it alone separates
+      {"a\nb\r\nc", {"a", "b", "c"}},  // each line ends at its own first line end
+      {"a\r\r\nb\n\rc", {"a", "", "b", "", "c"}},
       {"no line end", {"no line end"}},
       {"\xE9t\xE9\nx", {"\xC3\xA9t\xC3\xA9", "x"}},  // ANSI text comes out as UTF-8
   };

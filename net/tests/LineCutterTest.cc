@@ -1,3 +1,4 @@
+#include "net/DataConversion.h"
 #include "net/LineCutter.h"
 #include "net/TextCodec.h"
 
@@ -49,6 +50,20 @@ TEST(LineCutterTest, EachLineEndClosesALineAndIsReported) {
       EXPECT_FALSE(cut.lines[i].ansi);
     }
     EXPECT_EQ(cut.Rest(), c.rest);
+  }
+}
+
+// Text mode and String arrays read from GetData cut lines by one rule.
+TEST(LineCutterTest, TextModeCutsTheLinesAStringArrayHas) {
+  for (const std::string& input :
+       {"a\r\nb\nc\rd"s, "a\nb\r\nc"s, "x\r\r\ny\n\rz"s, "end\r"s, "\n\r\n\r"s, "none"s}) {
+    Cut cut;
+    cut.Feed(input);
+    std::vector<std::string> texts;
+    for (const TextLine& line : cut.lines) texts.push_back(line.text);
+    texts.push_back(cut.Rest());
+    const std::optional<Data> array = DataFromBytes(VarType::kString | VarType::kArray, input);
+    EXPECT_EQ(texts, array->AsStrings()) << input;
   }
 }
 
