@@ -75,7 +75,8 @@ std::optional<CaptureCall> ParseCaptureLine(const std::string& line) {
 std::vector<WireFrame> FramesOf(const std::vector<CaptureCall>& calls, int* malformed) {
   std::vector<WireFrame> frames;
   int bad = 0;
-  // Expect BREAK_ON, BREAK_OFF, WRITE 1 00, WRITE 512, per serial number in turn.
+  // Expect BREAK_ON, BREAK_OFF, WRITE 1 00, WRITE 512 (or BREAK_ON, BREAK_OFF, WRITE 513
+  // starting with 00), per serial number in turn.
   int stage = 0;
   WireFrame current;
   for (const CaptureCall& c : calls) {
@@ -87,9 +88,16 @@ std::vector<WireFrame> FramesOf(const std::vector<CaptureCall>& calls, int* malf
       current.serial = c.serial;
       stage = 1;
     } else if (stage == 1 && c.call == "BREAK_OFF" && c.serial == current.serial) {
+      current.break_off_ns = c.ns;
       stage = 2;
     } else if (stage == 2 && write && c.bytes.size() == 1 && c.bytes[0] == 0) {
+      current.start_code_ns = c.ns;
       stage = 3;
+    } else if (stage == 2 && write && c.bytes.size() == 513 && c.bytes[0] == 0) {
+      current.start_code_ns = current.first_slot_ns = c.ns;
+      std::copy(c.bytes.begin() + 1, c.bytes.end(), current.slots.begin());
+      frames.push_back(current);
+      stage = 0;
     } else if (stage == 3 && write && c.bytes.size() == 512) {
       current.first_slot_ns = c.ns;
       std::copy(c.bytes.begin(), c.bytes.end(), current.slots.begin());

@@ -2,7 +2,8 @@
 // benchmark: the calls, and the DMX frames they make on the wire.
 //
 // A frame on the wire is BREAK_ON, BREAK_OFF, "WRITE 1 00" and "WRITE 512 <slots>" of one
-// device; its time is that of its BREAK_ON and its first slot that of the 512-byte write.
+// device, or BREAK_ON, BREAK_OFF and one 513-byte write that starts with the start code
+// 00 (as other programs write it); its time is that of its BREAK_ON.
 #pragma once
 
 #include <array>
@@ -29,7 +30,13 @@ std::optional<CaptureCall> ParseCaptureLine(const std::string& line);
 
 struct WireFrame {
   int64_t break_ns = 0;
-  int64_t first_slot_ns = 0;
+  int64_t break_off_ns = 0;
+  int64_t start_code_ns = 0;  // the write that begins with the start code
+  int64_t first_slot_ns = 0;  // the write that holds slot 1
+
+  // The break, and the mark between it and the start code, as the calls' times show.
+  int64_t BreakNs() const { return break_off_ns - break_ns; }
+  int64_t MarkAfterBreakNs() const { return start_code_ns - break_off_ns; }
   std::string serial;
   std::array<uint8_t, 512> slots{};
 };

@@ -54,16 +54,25 @@ TEST(CaptureFramesTest, FindsFramesAndCountsBrokenOnes) {
         std::string("6 S1 BREAK_ON"), std::string("7 S1 WRITE 1 00"),  // no break off
         std::string("8 S1 BREAK_ON"), std::string("9 S1 BREAK_OFF"),
         std::string("10 S1 WRITE 1 00"), "11 S1 WRITE 512 " + Slots("01"),
-        std::string("12 S1 WRITE 1 00")}) {
+        std::string("12 S1 WRITE 1 00"),  // no break before it
+        std::string("20 S1 BREAK_ON"), std::string("130 S1 BREAK_OFF"),
+        "150 S1 WRITE 513 00" + Slots("02")}) {
     calls.push_back(*ParseCaptureLine(line));
   }
   int malformed = -1;
   const std::vector<WireFrame> frames = FramesOf(calls, &malformed);
-  ASSERT_EQ(frames.size(), 2u);
+  ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[0].break_ns, 2);
+  EXPECT_EQ(frames[0].BreakNs(), 1);
+  EXPECT_EQ(frames[0].MarkAfterBreakNs(), 1);
   EXPECT_EQ(frames[0].first_slot_ns, 5);
   EXPECT_EQ(frames[0].slots[511], 0x7f);
   EXPECT_EQ(frames[1].slots[0], 1);
+  // One write of start code and slots: the times of the break and the mark show too.
+  EXPECT_EQ(frames[2].BreakNs(), 110);
+  EXPECT_EQ(frames[2].MarkAfterBreakNs(), 20);
+  EXPECT_EQ(frames[2].first_slot_ns, 150);
+  EXPECT_EQ(frames[2].slots[0], 2);
   EXPECT_EQ(malformed, 2);
 }
 

@@ -39,6 +39,12 @@ TEST_F(EndToEndTest, ByteOneOfAFrameIsSlotOneOfTheNextFrameAndByteZeroIsNotUsed)
   const std::vector<WireFrame> frames = rig.Frames(&malformed);
   EXPECT_EQ(malformed, 0);
   EXPECT_EQ(CountCalls(rig, "S1 BREAK_ON"), static_cast<int>(frames.size()));
+  // The break lasts at least 110 us and the mark after it 16 us, even on an interface
+  // that answers at once (as the fast simulation does).
+  for (const WireFrame& f : frames) {
+    EXPECT_GE(f.BreakNs(), 110'000);
+    EXPECT_GE(f.MarkAfterBreakNs(), 16'000);
+  }
 }
 
 TEST_F(EndToEndTest, DatagramsOfOtherSizesChangeNothing) {

@@ -47,6 +47,8 @@ void DeviceSession::NoteFailure(const FtdiResult& result) {
 void DeviceSession::MarkLost(const std::string& why) {
   port_.reset();
   tracker_.OnBreak();
+  break_began_.reset();
+  mark_began_.reset();
   failures_in_row_ = 0;
   last_reopen_try_ = clock_.Now();
   if (!outage_reported_) {
@@ -142,14 +144,28 @@ FtdiResult DeviceSession::Purge(uint32_t mask) {
 }
 
 FtdiResult DeviceSession::SetBreak(bool on) {
-  if (!on) return Run([this](FtdiPort& p) { return p.SetBreak(false, line_); });
+  if (!on) {
+    if (break_began_) HoldUntil(*break_began_ + kBreakHold);
+    break_began_.reset();
+    FtdiResult r = Run([this](FtdiPort& p) { return p.SetBreak(false, line_); });
+    if (r.ok() && port_) mark_began_ = clock_.Now();
+    return r;
+  }
   WaitForLineToDrain();
+  mark_began_.reset();
   FtdiResult r = Run([this](FtdiPort& p) { return p.SetBreak(true, line_); });
   tracker_.OnBreak();
+  if (r.ok() && port_) break_began_ = clock_.Now();
   return r;
 }
 
+void DeviceSession::HoldUntil(Nanos until) {
+  if (clock_.Now() < until) clock_.SleepUntil(until);
+}
+
 FtdiResult DeviceSession::Write(std::span<const uint8_t> bytes) {
+  if (mark_began_) HoldUntil(*mark_began_ + kMarkAfterBreakHold);
+  mark_began_.reset();
   FtdiResult r = Run([&](FtdiPort& p) {
     const Nanos start = clock_.Now();
     FtdiResult w = p.Write(bytes);

@@ -2,6 +2,10 @@
 // two things the layer does beyond passing calls through.
 //
 // - A break waits until the previous frame has left the transmitter (LineTracker.h).
+// - A break lasts at least kBreakHold and the mark after it at least kMarkAfterBreakHold,
+//   both measured on the monotonic clock from the return of one call to the start of
+//   the next, so the line holds them however fast the device answers (DMX512 asks for
+//   at least 88 and 8 microseconds).
 // - When the device goes away (unplugged), the session closes it and, at most once a
 //   second while calls keep coming, looks for the same serial number again, reopens it
 //   and makes the same settings again; output resumes without a restart. One line is
@@ -36,6 +40,9 @@ class DeviceSession {
   static constexpr int kFailuresBeforeReopen = 8;
   // How often the transmitter is asked whether it is empty while a break waits.
   static constexpr Nanos kDrainPoll = std::chrono::microseconds(500);
+  // The shortest break, and the shortest mark between the break and the first byte.
+  static constexpr Nanos kBreakHold = std::chrono::microseconds(110);
+  static constexpr Nanos kMarkAfterBreakHold = std::chrono::microseconds(16);
 
   DeviceSession(FtdiBackend& backend, LineClock& clock, const FtdiReporter& report,
                 FtdiDeviceInfo device, std::unique_ptr<FtdiPort> port);
@@ -70,6 +77,8 @@ class DeviceSession {
   bool TryReopen();
   FtdiResult Configure(FtdiPort& port) const;
   void WaitForLineToDrain();
+  // Returns at `until` or later (at once when it has passed).
+  void HoldUntil(Nanos until);
   std::string Name() const;
 
   FtdiBackend& backend_;
@@ -86,6 +95,10 @@ class DeviceSession {
   bool rts_cleared_ = false;
 
   LineTracker tracker_;
+  // When the line went into the break, and when it came out of it, while the break or
+  // the mark after it still holds.
+  std::optional<Nanos> break_began_;
+  std::optional<Nanos> mark_began_;
   int failures_in_row_ = 0;
   bool outage_reported_ = false;
   Nanos last_reopen_try_{0};

@@ -90,12 +90,47 @@ TEST(D2xxOutputTest, ASimulatedWriteTakesItsLineTimeAtTheBaudRateSet) {
   EXPECT_EQ(slow.clock.Now() - t0, nanoseconds(1'000'000'000ll * 10 / 9600));
 }
 
-TEST(D2xxOutputTest, FastSimulationTakesNoTime) {
+TEST(D2xxOutputTest, FastSimulationWritesTakeNoTime) {
   D2xxTestRig rig("fast", {"S1"}, {.line_timing = false});
   FT_HANDLE h = rig.OpenForDmx(0);
   const auto before = rig.clock.Now();
   for (int i = 0; i < 10; ++i) rig.SendFrame(h);
-  EXPECT_EQ(rig.clock.Now(), before);
+  // Only the break and the mark after it take time.
+  EXPECT_EQ(rig.clock.Now() - before,
+            10 * (DeviceSession::kBreakHold + DeviceSession::kMarkAfterBreakHold));
+}
+
+// The break and the mark after it hold for their least times however quickly the calls
+// follow each other; a program slower than that adds no wait of its own.
+TEST(D2xxOutputTest, BreakLastsAtLeast110AndTheMarkAfterIt16Microseconds) {
+  struct Case {
+    const char* what;
+    microseconds gap;  // the program's own time between the calls
+    microseconds brk;
+    microseconds mark;
+  };
+  const Case cases[] = {
+      {"calls back to back", microseconds(0), microseconds(110), microseconds(16)},
+      {"calls 50 us apart", microseconds(50), microseconds(110), microseconds(50)},
+      {"calls 200 us apart", microseconds(200), microseconds(200), microseconds(200)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    D2xxTestRig rig("holds", {"S1"}, {.line_timing = false});
+    FT_HANDLE h = rig.OpenForDmx(0);
+    const uint8_t start = 0;
+    uint32_t written = 0;
+    ASSERT_EQ(rig.d2xx->FT_SetBreakOn(h), kFtOk);
+    rig.clock.Advance(c.gap);
+    ASSERT_EQ(rig.d2xx->FT_SetBreakOff(h), kFtOk);
+    rig.clock.Advance(c.gap);
+    ASSERT_EQ(rig.d2xx->FT_Write(h, &start, 1, &written), kFtOk);
+    const std::vector<CapturedCall> calls = rig.Calls();
+    ASSERT_EQ(calls.size(), 11u);
+    ASSERT_EQ(calls[8].text, "S1 BREAK_ON");
+    EXPECT_EQ(calls[9].ns - calls[8].ns, nanoseconds(c.brk).count());
+    EXPECT_EQ(calls[10].ns - calls[9].ns, nanoseconds(c.mark).count());
+  }
 }
 
 TEST(D2xxOutputTest, EveryFrameIsBreakStartCodeAndSlots) {
