@@ -18,6 +18,10 @@ constexpr uint32_t kAllEvents = platform::kFdRead | platform::kFdWrite | platfor
 constexpr int kBacklog = 5;
 // Bytes asked for per TCP read when the socket will not say.
 constexpr int32_t kDefaultChunk = 65536;
+// What a UDP socket asks to hold: datagrams that arrive while the program is busy (the
+// DMX server writing a frame for 23 ms) wait here, and a burst larger than the system's
+// small default would otherwise be dropped before it is read.
+constexpr int32_t kUdpReceiveBuffer = 1 << 20;
 }  // namespace
 
 // Makes the socket for the current Protocol and asks for its notifications; 0 or the
@@ -29,6 +33,7 @@ int32_t UniSock::CreateSocket() {
   if (!socket.Valid()) return error;
   if (protocol_ == kUdp) {
     socket.SetBroadcast(true);
+    socket.SetReceiveBufferSize(kUdpReceiveBuffer);
     receive_chunk_ = send_chunk_ = platform::kMaxUdpMessage;
   } else {
     if (socket.ReceiveBufferSize(receive_chunk_) != 0) receive_chunk_ = kDefaultChunk;

@@ -126,6 +126,23 @@ TEST(UniSockUdpTest, TwoWaitingDatagramsTheHandlerReadsEachInADataArrivalOfItsOw
   EXPECT_EQ(receiver.arrivals, (std::vector<int32_t>{3, 6}));
 }
 
+// A program busy elsewhere (the DMX server writing a frame) reads nothing for a while; a
+// burst larger than the system's usual receive buffer (208 KiB) waits for it whole.
+TEST(UniSockUdpTest, ABurstThatArrivesWhileTheProgramIsBusyWaitsToBeRead) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  size_t got = 0;
+  receiver.sock.OnDataArrival([&](int32_t) {
+    Data data;
+    if (receiver.sock.GetData(data, VarType::kByteArray)) ++got;
+  });
+  UdpPeer peer;
+  constexpr size_t kBurst = 120;  // 168 000 bytes, about 300 KiB as the system counts
+  for (size_t i = 0; i < kBurst; ++i)
+    ASSERT_TRUE(peer.SendTo(receiver.Port(), std::string(1400, 'b')));
+  EXPECT_TRUE(RunUntil(loop, [&] { return got == kBurst; })) << got << " of " << kBurst;
+}
+
 TEST(UniSockUdpTest, DatagramLongerThanTheReadFailsAndLeavesDataAlone) {
   platform::EventLoop loop;
   Receiver receiver(loop);

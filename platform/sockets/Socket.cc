@@ -183,6 +183,12 @@ int32_t Socket::ReceiveBufferSize(int32_t& size) const { return IntOption(fd_, S
 
 int32_t Socket::SendBufferSize(int32_t& size) const { return IntOption(fd_, SO_SNDBUF, size); }
 
+int32_t Socket::SetReceiveBufferSize(int32_t size) {
+  int value = size;
+  if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &value, sizeof value) != 0) return LastWsaError();
+  return 0;
+}
+
 int32_t Socket::SetBroadcast(bool on) {
   int value = on ? 1 : 0;
   if (::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {

@@ -70,6 +70,9 @@ class Socket {
   // FIONREAD: bytes waiting (UDP: the size of the datagram at the head of the queue).
   int32_t AvailableBytes(uint32_t& count) const;
   int32_t ReceiveBufferSize(int32_t& size) const;
+  // Asks for a receive buffer of `size` bytes; the system may give less (or, as Linux
+  // does, twice what it allows for its own bookkeeping).
+  int32_t SetReceiveBufferSize(int32_t size);
   int32_t SendBufferSize(int32_t& size) const;
   int32_t SetBroadcast(bool on);
   int32_t LocalAddress(Ipv4Address& local) const;
