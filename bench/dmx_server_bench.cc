@@ -1,8 +1,9 @@
 // Frame timing of QuarnelOpenDMX on a simulated interface with line timing on: a sender
-// streams frames at 40 Hz for a while, once alone and once under a flood of 20 000
-// datagrams a second of mixed sizes. From the capture it prints the frame period's error,
-// frames missed, the delay from a frame's arrival to its first slot on the wire, and the
-// server's CPU time.
+// streams numbered frames at 40 Hz for a while, once alone and once under a flood of
+// 20 000 datagrams a second of mixed sizes. From the capture it prints the frame period's
+// error, ticks missed, the break and the mark after it, what became of every frame sent
+// (on the wire, or superseded by a newer one before the next tick, or lost), the delay
+// from a frame's arrival to its first slot on the wire, and the server's CPU time.
 //
 //   bench_dmx_server [seconds per run, default 30]
 #include "dmxserver/harness/Capture.h"
@@ -66,6 +67,12 @@ uint32_t NumberOf(const std::array<uint8_t, 512>& s) {
 
 struct RunResult {
   size_t frames = 0;
+  size_t numbered_on_wire = 0;  // frames sent that reached the wire
+  size_t superseded = 0;        // not on the wire: a newer one came before the next tick
+  size_t held_up = 0;           // not on the wire while the machine held the server up
+  size_t lost = 0;              // not on the wire for no reason seen
+  std::vector<double> break_us;
+  std::vector<double> mark_us;
   std::vector<double> period_error_ms;
   uint64_t missed = 0;
   int malformed = 0;
@@ -182,15 +189,49 @@ bool Run(const std::string& program, const std::string& work, double seconds, bo
     if (period > 1.5 * kPeriodMs)
       r.missed += static_cast<uint64_t>(std::llround(period / kPeriodMs)) - 1;
   }
+  for (const WireFrame& f : frames) {
+    r.break_us.push_back(static_cast<double>(f.BreakNs()) / 1e3);
+    r.mark_us.push_back(static_cast<double>(f.MarkAfterBreakNs()) / 1e3);
+  }
   uint32_t last = 0;
+  std::map<uint32_t, bool> on_wire;
   for (const WireFrame& f : frames) {
     const uint32_t k = NumberOf(f.slots);
     if (k == 0 || k == last || f.slots != Numbered(k)) continue;
     last = k;
+    on_wire[k] = true;
     auto it = sent_at.find(k);
     if (it != sent_at.end() && origin != INT64_MAX) {
       r.delay_ms.push_back(static_cast<double>(origin + f.first_slot_ns - it->second) / 1e6);
     }
+  }
+  // A frame not on the wire was superseded when the next one was sent before the first
+  // tick that began after it arrived (with 2 ms for it to be read). Else it was held up
+  // when the machine held up the server around then (a tick 1 ms or more off the grid
+  // among the last three), and lost otherwise.
+  constexpr int64_t kReadMargin = 2'000'000;
+  for (const auto& [k, at] : sent_at) {
+    if (on_wire.count(k) != 0) {
+      ++r.numbered_on_wire;
+      continue;
+    }
+    auto tick = frames.end();
+    if (origin != INT64_MAX) {
+      tick = std::partition_point(frames.begin(), frames.end(), [&](const WireFrame& w) {
+        return origin + w.break_ns < at + kReadMargin;
+      });
+    }
+    auto next = sent_at.find(k + 1);
+    if (next != sent_at.end() && (tick == frames.end() || next->second < origin + tick->break_ns)) {
+      ++r.superseded;
+      continue;
+    }
+    bool held_up = tick == frames.end();
+    for (auto f = tick; !held_up && f != frames.begin() && tick - f < 3; --f) {
+      const double period = static_cast<double>(f->break_ns - std::prev(f)->break_ns) / 1e6;
+      held_up = std::abs(period - kPeriodMs) >= 1.0;
+    }
+    ++(held_up ? r.held_up : r.lost);
   }
   return true;
 }
@@ -201,7 +242,17 @@ void Print(const char* title, const RunResult& r) {
   std::printf("  |period - 26 ms|              median %.3f ms   p99 %.3f ms   max %.3f ms\n",
               Percentile(r.period_error_ms, 0.5), Percentile(r.period_error_ms, 0.99),
               Percentile(r.period_error_ms, 1.0));
-  std::printf("  frames missed                 %llu\n", static_cast<unsigned long long>(r.missed));
+  std::printf("  ticks missed                  %llu\n", static_cast<unsigned long long>(r.missed));
+  std::printf("  break                         median %.0f us   min %.0f us   max %.0f us\n",
+              Percentile(r.break_us, 0.5), Percentile(r.break_us, 0.0),
+              Percentile(r.break_us, 1.0));
+  std::printf("  mark after break              median %.0f us   min %.0f us   max %.0f us\n",
+              Percentile(r.mark_us, 0.5), Percentile(r.mark_us, 0.0), Percentile(r.mark_us, 1.0));
+  std::printf("  frames sent                   %zu\n", r.sent);
+  std::printf("    on the wire                 %zu\n", r.numbered_on_wire);
+  std::printf("    superseded before the tick  %zu\n", r.superseded);
+  std::printf("    held up by the machine      %zu\n", r.held_up);
+  std::printf("    lost                        %zu\n", r.lost);
   std::printf(
       "  arrival to first slot         median %.2f ms   p99 %.2f ms   (%zu of %zu frames sent "
       "reached the wire)\n",
@@ -220,7 +271,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string why;
-  if (!quarnel::sockets_testing::EnterPrivateNetwork({}, &why)) std::printf("(running in the shared network: %s)\n", why.c_str());
+  if (!quarnel::sockets_testing::EnterPrivateNetwork({}, &why))
+    std::printf("(running in the shared network: %s)\n", why.c_str());
   const std::string work = "/tmp/bench_dmx_server." + std::to_string(::getpid());
   RunResult steady, flooded;
   std::printf(
