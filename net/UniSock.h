@@ -159,6 +159,7 @@ class UniSock {
   void OnLookupReply(int32_t error);
   void HandleEvent(uint32_t event);
   void OnReadUdp();
+  void DropEmptyDatagram();
   void OnReadTcp();
   void AnnounceReceived(size_t count);
   void OnWrite();

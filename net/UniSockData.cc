@@ -13,28 +13,49 @@ namespace {
 // Received bytes held for the program before reading pauses: past this the peer waits
 // (the network's flow control holds it back) until GetData makes room.
 constexpr size_t kReceiveLimit = size_t{64} << 20;
+// Datagrams handled per read notification at most.
+constexpr int kDatagramsPerNotification = 16;
 }  // namespace
 
 // --- Read events
 
 void UniSock::OnReadUdp() {
   const uint64_t serial = socket_serial_;
-  const uint64_t taken = datagrams_taken_;
-  uint32_t waiting = 0;
-  if (socket_.AvailableBytes(waiting) == 0 && waiting > 0) {
+  // Each turn raises DataArrival for the datagram at the head of the queue. A datagram
+  // behind one the handler read gets its own event at once, so a program that was busy
+  // catches up in one go; the bound leaves timers and other sockets their turn under a
+  // flood (the handler's read re-armed the notification for the rest).
+  for (int turn = 0; turn < kDatagramsPerNotification; ++turn) {
+    const uint64_t taken = datagrams_taken_;
+    uint32_t waiting = 0;
+    if (socket_.AvailableBytes(waiting) != 0 || waiting == 0) {
+      DropEmptyDatagram();
+      return;
+    }
     if (!Raise(on_data_arrival_, static_cast<int32_t>(std::min<uint32_t>(waiting, INT32_MAX)))) {
       return;
     }
+    if (serial != socket_serial_) return;  // a handler closed or replaced the socket
+    if (datagrams_taken_ == taken) {
+      // Nobody read it: reading one byte drops it and re-arms the notification, which
+      // would otherwise come again and again for it.
+      uint8_t byte;
+      size_t received = 0;
+      socket_.Recv(&byte, 1, false, received);
+      return;
+    }
   }
-  if (serial != socket_serial_) return;  // a handler closed or replaced the socket
-  // The handler's read took its datagram and re-armed the notification: a datagram
-  // behind it raises a DataArrival of its own.
-  if (datagrams_taken_ != taken) return;
-  // Nobody read it (or it was empty and raised nothing): reading one byte drops it and
-  // re-arms the notification, which would otherwise come again and again for it.
+}
+
+// An empty datagram raises no DataArrival and is dropped. The look first re-arms the
+// notification and makes sure that no datagram with content, which may have arrived just
+// now, is taken for it.
+void UniSock::DropEmptyDatagram() {
   uint8_t byte;
   size_t received = 0;
-  socket_.Recv(&byte, 1, false, received);
+  if (socket_.Recv(&byte, 1, true, received) == 0 && received == 0) {
+    socket_.Recv(&byte, 1, false, received);
+  }
 }
 
 void UniSock::OnReadTcp() {

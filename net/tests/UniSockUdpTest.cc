@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -141,6 +142,24 @@ TEST(UniSockUdpTest, ABurstThatArrivesWhileTheProgramIsBusyWaitsToBeRead) {
   for (size_t i = 0; i < kBurst; ++i)
     ASSERT_TRUE(peer.SendTo(receiver.Port(), std::string(1400, 'b')));
   EXPECT_TRUE(RunUntil(loop, [&] { return got == kBurst; })) << got << " of " << kBurst;
+}
+
+// A program that was busy catches up at once: every datagram waiting raises its event in
+// the same turn of the loop, before a tick that falls due then.
+TEST(UniSockUdpTest, DatagramsWaitingTogetherAreAllHandledInOneTurnOfTheLoop) {
+  platform::EventLoop loop;
+  Receiver receiver(loop);
+  std::vector<std::string> got;
+  receiver.sock.OnDataArrival([&](int32_t) {
+    Data data = Data::ByteArray({});
+    if (receiver.sock.GetData(data)) got.push_back(Text(data));
+  });
+  UdpPeer peer;
+  const std::vector<std::string> sent = {"1", "22", "333", "4444", "55555"};
+  for (const std::string& d : sent) ASSERT_TRUE(peer.SendTo(receiver.Port(), d));
+  std::this_thread::sleep_for(milliseconds(50));  // all five are there
+  loop.RunOnce(loop.Now() + milliseconds(500));
+  EXPECT_EQ(got, sent);
 }
 
 TEST(UniSockUdpTest, DatagramLongerThanTheReadFailsAndLeavesDataAlone) {
