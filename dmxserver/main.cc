@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   if (priority == nullptr || std::string(priority) != "normal") {
     quarnel::platform::RaiseClockThreadPriority();
   }
+  quarnel::platform::RequestFineTimers();
   quarnel::platform::EventLoop loop;
   quarnel::ftdi::SystemLineClock clock;
   std::unique_ptr<quarnel::ftdi::D2xx> d2xx = quarnel::ftdi::MakeD2xx(

@@ -4,6 +4,7 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 namespace quarnel::platform {
@@ -26,6 +27,11 @@ std::string RaiseClockThreadPriority() {
     if (setpriority(PRIO_PROCESS, 0, nice) == 0) return "nice " + std::to_string(nice);
   }
   return "normal priority";
+}
+
+void RequestFineTimers() {
+  constexpr unsigned long kSlackNs = 1000;
+  ::prctl(PR_SET_TIMERSLACK, kSlackNs, 0, 0, 0);
 }
 
 }  // namespace quarnel::platform
