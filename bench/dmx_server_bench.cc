@@ -3,9 +3,10 @@
 // 20 000 datagrams a second of mixed sizes. From the capture it prints the frame period's
 // error, ticks missed, the break and the mark after it, what became of every frame sent
 // (on the wire, or superseded by a newer one before the next tick, or lost), the delay
-// from a frame's arrival to its first slot on the wire, and the server's CPU time.
+// from a frame's arrival to its start code on the wire, and the server's CPU time.
 //
 //   bench_dmx_server [seconds per run, default 30]
+#include "bench/StreamFigures.h"
 #include "dmxserver/harness/Capture.h"
 #include "dmxserver/harness/ServerProcess.h"
 #include "platform/sockets/tests/PrivateNetwork.h"
@@ -30,6 +31,7 @@
 
 namespace {
 
+using namespace quarnel::bench;
 using namespace quarnel::dmx::harness;
 using namespace quarnel::dmxsend;
 using Clock = std::chrono::steady_clock;
@@ -38,46 +40,9 @@ using std::chrono::nanoseconds;
 
 constexpr double kPeriodMs = 26.0;
 
-int64_t NowNs() {
-  return std::chrono::duration_cast<nanoseconds>(Clock::now().time_since_epoch()).count();
-}
-
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  // Nearest rank.
-  const auto rank = static_cast<size_t>(std::ceil(p * static_cast<double>(v.size())));
-  return v[std::clamp<size_t>(rank, 1, v.size()) - 1];
-}
-
-// Levels that carry the frame's number in channels 1 to 4.
-Levels Numbered(uint32_t k) {
-  Levels l;
-  l.fill(static_cast<uint8_t>(k * 37));
-  l[0] = static_cast<uint8_t>(k >> 24);
-  l[1] = static_cast<uint8_t>(k >> 16);
-  l[2] = static_cast<uint8_t>(k >> 8);
-  l[3] = static_cast<uint8_t>(k);
-  return l;
-}
-
-uint32_t NumberOf(const std::array<uint8_t, 512>& s) {
-  return (uint32_t{s[0]} << 24) | (uint32_t{s[1]} << 16) | (uint32_t{s[2]} << 8) | s[3];
-}
-
 struct RunResult {
-  size_t frames = 0;
-  size_t numbered_on_wire = 0;  // frames sent that reached the wire
-  size_t superseded = 0;        // not on the wire: a newer one came before the next tick
-  size_t held_up = 0;           // not on the wire while the machine held the server up
-  size_t lost = 0;              // not on the wire for no reason seen
-  std::vector<double> break_us;
-  std::vector<double> mark_us;
-  std::vector<double> period_error_ms;
-  uint64_t missed = 0;
+  StreamFigures figures;
   int malformed = 0;
-  std::vector<double> delay_ms;
-  size_t sent = 0;
   size_t flood_sent = 0;
   double cpu_s = 0;
   double wall_s = 0;
@@ -178,85 +143,34 @@ bool Run(const std::string& program, const std::string& work, double seconds, bo
   CaptureFollower all(capture);
   all.Poll();
   const std::vector<WireFrame> frames = FramesOf(all.All(), &r.malformed);
-  r.frames = frames.size();
-  r.sent = sent_at.size();
-  // The frames while the sender ran: from the first numbered frame on.
-  size_t first = 0;
-  while (first < frames.size() && NumberOf(frames[first].slots) == 0) ++first;
-  for (size_t i = first + 1; i < frames.size(); ++i) {
-    const double period = static_cast<double>(frames[i].break_ns - frames[i - 1].break_ns) / 1e6;
-    r.period_error_ms.push_back(std::abs(period - kPeriodMs));
-    if (period > 1.5 * kPeriodMs)
-      r.missed += static_cast<uint64_t>(std::llround(period / kPeriodMs)) - 1;
+  if (origin == INT64_MAX) {
+    std::fprintf(stderr, "the capture %s stayed empty\n", capture.c_str());
+    return false;
   }
-  for (const WireFrame& f : frames) {
-    r.break_us.push_back(static_cast<double>(f.BreakNs()) / 1e3);
-    r.mark_us.push_back(static_cast<double>(f.MarkAfterBreakNs()) / 1e3);
-  }
-  uint32_t last = 0;
-  std::map<uint32_t, bool> on_wire;
-  for (const WireFrame& f : frames) {
-    const uint32_t k = NumberOf(f.slots);
-    if (k == 0 || k == last || f.slots != Numbered(k)) continue;
-    last = k;
-    on_wire[k] = true;
-    auto it = sent_at.find(k);
-    if (it != sent_at.end() && origin != INT64_MAX) {
-      r.delay_ms.push_back(static_cast<double>(origin + f.first_slot_ns - it->second) / 1e6);
-    }
-  }
-  // A frame not on the wire was superseded when the next one was sent before the first
-  // tick that began after it arrived (with 2 ms for it to be read). Else it was held up
-  // when the machine held up the server around then (a tick 1 ms or more off the grid
-  // among the last three), and lost otherwise.
-  constexpr int64_t kReadMargin = 2'000'000;
-  for (const auto& [k, at] : sent_at) {
-    if (on_wire.count(k) != 0) {
-      ++r.numbered_on_wire;
-      continue;
-    }
-    auto tick = frames.end();
-    if (origin != INT64_MAX) {
-      tick = std::partition_point(frames.begin(), frames.end(), [&](const WireFrame& w) {
-        return origin + w.break_ns < at + kReadMargin;
-      });
-    }
-    auto next = sent_at.find(k + 1);
-    if (next != sent_at.end() && (tick == frames.end() || next->second < origin + tick->break_ns)) {
-      ++r.superseded;
-      continue;
-    }
-    bool held_up = tick == frames.end();
-    for (auto f = tick; !held_up && f != frames.begin() && tick - f < 3; --f) {
-      const double period = static_cast<double>(f->break_ns - std::prev(f)->break_ns) / 1e6;
-      held_up = std::abs(period - kPeriodMs) >= 1.0;
-    }
-    ++(held_up ? r.held_up : r.lost);
-  }
+  r.figures = AnalyseStream(sent_at, frames, origin, kPeriodMs);
   return true;
 }
 
 void Print(const char* title, const RunResult& r) {
+  const StreamFigures& f = r.figures;
   std::printf("%s\n", title);
-  std::printf("  frames on the wire            %zu (malformed: %d)\n", r.frames, r.malformed);
+  std::printf("  frames on the wire            %zu (malformed: %d)\n", f.frames, r.malformed);
   std::printf("  |period - 26 ms|              median %.3f ms   p99 %.3f ms   max %.3f ms\n",
-              Percentile(r.period_error_ms, 0.5), Percentile(r.period_error_ms, 0.99),
-              Percentile(r.period_error_ms, 1.0));
-  std::printf("  ticks missed                  %llu\n", static_cast<unsigned long long>(r.missed));
+              Percentile(f.period_error_ms, 0.5), Percentile(f.period_error_ms, 0.99),
+              Percentile(f.period_error_ms, 1.0));
+  std::printf("  ticks missed                  %llu\n", static_cast<unsigned long long>(f.missed));
   std::printf("  break                         median %.0f us   min %.0f us   max %.0f us\n",
-              Percentile(r.break_us, 0.5), Percentile(r.break_us, 0.0),
-              Percentile(r.break_us, 1.0));
+              Percentile(f.break_us, 0.5), Percentile(f.break_us, 0.0),
+              Percentile(f.break_us, 1.0));
   std::printf("  mark after break              median %.0f us   min %.0f us   max %.0f us\n",
-              Percentile(r.mark_us, 0.5), Percentile(r.mark_us, 0.0), Percentile(r.mark_us, 1.0));
-  std::printf("  frames sent                   %zu\n", r.sent);
-  std::printf("    on the wire                 %zu\n", r.numbered_on_wire);
-  std::printf("    superseded before the tick  %zu\n", r.superseded);
-  std::printf("    held up by the machine      %zu\n", r.held_up);
-  std::printf("    lost                        %zu\n", r.lost);
-  std::printf(
-      "  arrival to first slot         median %.2f ms   p99 %.2f ms   (%zu of %zu frames sent "
-      "reached the wire)\n",
-      Percentile(r.delay_ms, 0.5), Percentile(r.delay_ms, 0.99), r.delay_ms.size(), r.sent);
+              Percentile(f.mark_us, 0.5), Percentile(f.mark_us, 0.0), Percentile(f.mark_us, 1.0));
+  std::printf("  frames sent                   %zu\n", f.sent);
+  std::printf("    on the wire                 %zu\n", f.on_wire);
+  std::printf("    superseded before the tick  %zu\n", f.superseded);
+  std::printf("    held up by the machine      %zu\n", f.held_up);
+  std::printf("    lost                        %zu\n", f.lost);
+  std::printf("  arrival to start code         median %.2f ms   p99 %.2f ms\n",
+              Percentile(f.delay_ms, 0.5), Percentile(f.delay_ms, 0.99));
   if (r.flood_sent > 0) std::printf("  flood datagrams sent          %zu\n", r.flood_sent);
   std::printf("  server CPU time               %.2f s in %.1f s (%.2f %% of a core)\n", r.cpu_s,
               r.wall_s, 100.0 * r.cpu_s / r.wall_s);
