@@ -61,20 +61,13 @@ if [[ -z $port ]]; then
   done
   port=${port:-0}
 fi
-address=$({ getent ahostsv4 "$(hostname)" || getent hosts "$(hostname)"; } 2>/dev/null |
-  awk '$1 ~ /^[0-9.]+$/ { print $1; exit }' || true)
-if [[ $port == 0 ]]; then
-  url="the address printed below"
-elif [[ $port == 80 ]]; then
-  url="http://${address:-this-machine}/"
-else
-  url="http://${address:-this-machine}:$port"
-fi
-
+# The web server chooses the machine's network address itself and prints the page's
+# address in its window.
 cat <<TEXT
 
-Open $url in a browser on this machine, or on a phone on the same network,
-and pick a channel: it lights at full through the DMX output server.
+Open the address the web server prints below in a browser on this machine, or on a
+phone on the same network, and pick a channel: it lights at full through the DMX
+output server.
   Ctrl-C stops the web server; the DMX output server keeps running (a channel under
   test stays lit). Stop it with: out/dmxsend shutdown
 
