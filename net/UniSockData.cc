@@ -22,9 +22,9 @@ constexpr int kDatagramsPerNotification = 16;
 void UniSock::OnReadUdp() {
   const uint64_t serial = socket_serial_;
   // Each turn raises DataArrival for the datagram at the head of the queue. A datagram
-  // behind one the handler read gets its own event at once, so a program that was busy
-  // catches up in one go; the bound leaves timers and other sockets their turn under a
-  // flood (the handler's read re-armed the notification for the rest).
+  // behind gets its own event at once, so a program that was busy catches up in one go;
+  // the bound leaves timers and other sockets their turn under a flood (a read re-armed
+  // the notification for the rest).
   for (int turn = 0; turn < kDatagramsPerNotification; ++turn) {
     const uint64_t taken = datagrams_taken_;
     uint32_t waiting = 0;
@@ -37,12 +37,11 @@ void UniSock::OnReadUdp() {
     }
     if (serial != socket_serial_) return;  // a handler closed or replaced the socket
     if (datagrams_taken_ == taken) {
-      // Nobody read it: reading one byte drops it and re-arms the notification, which
-      // would otherwise come again and again for it.
+      // Nobody read it: reading one byte drops it (and re-arms the notification, which
+      // would otherwise come again and again for it).
       uint8_t byte;
       size_t received = 0;
       socket_.Recv(&byte, 1, false, received);
-      return;
     }
   }
 }
