@@ -29,8 +29,13 @@ void FrameClock::SetEnabled(const std::string& key, bool enabled) {
     return;
   }
   t.running = loop_.RunEvery(std::chrono::milliseconds(t.interval_ms), [this, key] {
-    auto handler = handler_;
-    if (handler) handler(key);
+    // The tick waits behind the messages already queued, the sockets' news among them,
+    // so that a tick that falls due late works with everything that arrived before it.
+    loop_.Post([this, key, alive = std::weak_ptr<int>(alive_)] {
+      if (alive.expired() || !Enabled(key)) return;
+      auto handler = handler_;
+      if (handler) handler(key);
+    });
   });
 }
 

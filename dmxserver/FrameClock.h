@@ -2,7 +2,8 @@
 // that fired, as the server's 26 ms frame clock is driven. Ticks fall on a fixed grid
 // (previous deadline + interval), so a slow tick or a late wake-up never shifts the
 // frames that follow; a tick more than one interval late is skipped and counted, never
-// made up in a burst.
+// made up in a burst. A tick that falls due runs after the messages already waiting on
+// the loop (socket notifications among them), as a timer's message does on Windows.
 //
 // Owned by the window; its timers stop when it is destroyed.
 #pragma once
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace quarnel::dmx {
@@ -45,6 +47,7 @@ class FrameClock {
   platform::EventLoop& loop_;
   std::map<std::string, Named> timers_;
   std::function<void(const std::string&)> handler_;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // ticks still queued check it
 };
 
 }  // namespace quarnel::dmx

@@ -3,8 +3,11 @@
 
 #include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace quarnel::dmx {
 namespace {
@@ -40,6 +43,34 @@ TEST(FrameClockTest, ATimerStoppedFromItsOwnTickTicksNoMore) {
   clock.SetEnabled("DMX_Frame", true);
   loop.RunFor(milliseconds(30));
   EXPECT_EQ(ticks, 1);
+}
+
+// A tick that falls due while socket news waits works with that news: it runs after the
+// messages already queued, also those a ready descriptor's handler posts.
+TEST(FrameClockTest, ATickThatFallsDueWhileNewsWaitsRunsAfterIt) {
+  platform::EventLoop loop;
+  FrameClock clock(loop);
+  std::vector<std::string> log;
+  clock.OnTimer([&](const std::string& key) {
+    log.push_back("tick");
+    clock.SetEnabled(key, false);
+  });
+  clock.Add("DMX_Frame", 1);
+  clock.SetEnabled("DMX_Frame", true);
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe(pipe_ends), 0);
+  ASSERT_EQ(::write(pipe_ends[1], "x", 1), 1);
+  platform::WatchId watch = 0;
+  watch = loop.Watch(pipe_ends[0], platform::kReadable, [&](uint32_t) {
+    loop.Post([&] { log.push_back("news"); });
+    loop.SetInterest(watch, 0);
+  });
+  std::this_thread::sleep_for(milliseconds(5));  // the tick is due
+  loop.RunOnce(loop.Now() + milliseconds(100));
+  EXPECT_EQ(log, (std::vector<std::string>{"news", "tick"}));
+  loop.Unwatch(watch);
+  ::close(pipe_ends[0]);
+  ::close(pipe_ends[1]);
 }
 
 TEST(FrameClockTest, DestroyingTheClockStopsItsTimers) {

@@ -216,11 +216,8 @@ void EventLoop::RunOnce(std::optional<TimePoint> until) {
     count = 0;
   }
   for (int i = 0; i < count; ++i) Dispatch(events[i].data.u64, events[i].events);
-  // Messages already queued (socket notifications among them) go before timers, as on
-  // Windows, where a timer's message is made only when no other waits: a tick that comes
-  // late works with everything that arrived before it.
-  RunPosted();
   RunDueTimers();
+  RunPosted();
 }
 
 void EventLoop::ArmTimer(std::optional<TimePoint> deadline) {

@@ -100,7 +100,7 @@ class EventLoop {
   // Runs until `done()` is true, Quit() or `timeout`; returns done().
   bool RunUntil(const std::function<bool()>& done, Duration timeout);
   // One round: waits at most until `until` (none: no limit) for something to happen, then
-  // runs descriptor handlers, the messages queued so far, then due timers.
+  // runs descriptor handlers, due timers and the messages queued so far.
   void RunOnce(std::optional<TimePoint> until);
   // Makes every running Run/RunFor/RunUntil return after the current handler.
   void Quit() { quit_ = true; }

@@ -54,23 +54,6 @@ TEST(EventLoopTest, PostedMessagesRunInOrderAndRepostsWaitForTheNextRound) {
   EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));
 }
 
-// A tick that falls due while socket news waits works with that news: messages queued in
-// a round, also those a ready descriptor's handler posts, run before its due timers.
-TEST(EventLoopTest, MessagesWaitingWhenATimerFallsDueRunFirst) {
-  EventLoop loop;
-  Pipe pipe;
-  pipe.Write();
-  std::vector<std::string> log;
-  WatchId watch = loop.Watch(pipe.read_end, kReadable, [&](uint32_t) {
-    loop.Post([&] { log.push_back("data"); });
-    loop.SetInterest(watch, 0);
-  });
-  loop.RunAt(loop.Now(), [&] { log.push_back("timer"); });
-  loop.Post([&] { log.push_back("message"); });
-  loop.RunOnce(loop.Now() + milliseconds(100));
-  EXPECT_EQ(log, (std::vector<std::string>{"message", "data", "timer"}));
-}
-
 TEST(EventLoopTest, MessagesFromOtherThreadsArriveInOrderOnTheLoopThread) {
   EventLoop loop;
   std::vector<int> received;
