@@ -11,6 +11,7 @@
 #include "converter/FrmMain.h"
 #include "converter/Options.h"
 #include "converter/SequenceNames.h"
+#include "platform/base/ProgramMain.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/process/ProgramFolder.h"
 #include "platform/window/Console.h"
@@ -22,7 +23,9 @@
 
 #include <CLI/CLI.hpp>
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   using namespace quarnel;
   converter::OptionTexts texts;
   std::vector<std::string> sources;
@@ -102,4 +105,11 @@ int main(int argc, char** argv) {
     }
   }
   return exit_code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return quarnel::RunProgram(
+      "DMXRecaster", "", [&] { return Run(argc, argv); }, std::cerr);
 }

@@ -6,6 +6,7 @@
 // (see platform/ftdi/BackendFactory.h). The server asks for a real-time priority, so its
 // frames keep their clock on a busy machine; QUARNEL_PRIORITY=normal leaves it ordinary.
 #include "dmxserver/FrmMain.h"
+#include "platform/base/ProgramMain.h"
 #include "platform/ftdi/BackendFactory.h"
 #include "platform/ftdi/LineClock.h"
 #include "platform/loop/EventLoop.h"
@@ -15,7 +16,9 @@
 #include <iostream>
 #include <string>
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   std::string command_line;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) command_line += ' ';
@@ -39,4 +42,11 @@ int main(int argc, char** argv) {
     loop.Run();
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return quarnel::RunProgram(
+      "QuarnelOpenDMX", "", [&] { return Run(argc, argv); }, std::cerr);
 }
