@@ -38,6 +38,10 @@ fs::path DataHome() {
   return AbsoluteFromEnvironment("XDG_DATA_HOME").value_or(Home() / ".local" / "share");
 }
 
+fs::path StateHome() {
+  return AbsoluteFromEnvironment("XDG_STATE_HOME").value_or(Home() / ".local" / "state");
+}
+
 fs::path ConfigHome() {
   return AbsoluteFromEnvironment("XDG_CONFIG_HOME").value_or(Home() / ".config");
 }
@@ -84,6 +88,8 @@ std::vector<fs::path> SpecialFolderPaths(int32_t id) {
       return {Desktop()};
     case kFolderStartMenu:
       return {DataHome() / "applications"};
+    case kFolderLocalAppData:
+      return {StateHome()};
     case kFolderCommonStartMenu: {
       std::vector<fs::path> folders;
       for (const fs::path& dir : DataDirs()) folders.push_back(dir / "applications");

@@ -62,6 +62,7 @@ TEST_F(ShellTest, SpecialFoldersFollowTheXdgConventions) {
     std::vector<std::string> start_menu;
     std::vector<std::string> common_start_menu;
     std::string desktop;
+    std::string local_app_data = "{T}/home/.local/state";
   };
   const std::vector<std::string> kUsual = {"{T}/home/.local/share/applications"};
   const std::vector<std::string> kSystem = {"/usr/local/share/applications",
@@ -69,13 +70,19 @@ TEST_F(ShellTest, SpecialFoldersFollowTheXdgConventions) {
   const Case cases[] = {
       {"nothing set", {}, std::nullopt, kUsual, kSystem, "{T}/home/Desktop"},
       {"folders set",
-       {{"XDG_DATA_HOME", "{T}/data"}, {"XDG_DATA_DIRS", "{T}/a:{T}/b/:relative::{T}/a"}},
+       {{"XDG_DATA_HOME", "{T}/data"},
+        {"XDG_DATA_DIRS", "{T}/a:{T}/b/:relative::{T}/a"},
+        {"XDG_STATE_HOME", "{T}/state"}},
        std::nullopt,
        {"{T}/data/applications"},
        {"{T}/a/applications", "{T}/b/applications"},
-       "{T}/home/Desktop"},
+       "{T}/home/Desktop",
+       "{T}/state"},
       {"relative folders are ignored",
-       {{"XDG_DATA_HOME", "data"}, {"XDG_CONFIG_HOME", "cfg"}, {"XDG_DATA_DIRS", "x:y"}},
+       {{"XDG_DATA_HOME", "data"},
+        {"XDG_CONFIG_HOME", "cfg"},
+        {"XDG_DATA_DIRS", "x:y"},
+        {"XDG_STATE_HOME", "state"}},
        "XDG_DESKTOP_DIR=\"/never\"\n",
        kUsual,
        kSystem,
@@ -118,7 +125,7 @@ TEST_F(ShellTest, SpecialFoldersFollowTheXdgConventions) {
     SCOPED_TRACE(c.name);
     ScopedEnvironment env;
     env.Set("HOME", InRoot("{T}/home"));
-    for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME"}) {
+    for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
       env.Set(name, std::nullopt);
     }
     for (const auto& [name, value] : c.env) env.Set(name, value ? InRoot(*value) : value);
@@ -131,6 +138,8 @@ TEST_F(ShellTest, SpecialFoldersFollowTheXdgConventions) {
     EXPECT_EQ(Strings(SpecialFolderPaths(kFolderStartMenu)), start_menu);
     EXPECT_EQ(Strings(SpecialFolderPaths(kFolderCommonStartMenu)), common_start_menu);
     EXPECT_EQ(Strings(SpecialFolderPaths(kFolderDesktop)), std::vector{InRoot(c.desktop)});
+    EXPECT_EQ(Strings(SpecialFolderPaths(kFolderLocalAppData)),
+              std::vector{InRoot(c.local_app_data)});
     EXPECT_TRUE(SpecialFolderPaths(kFolderCommonDesktop).empty());
     EXPECT_TRUE(SpecialFolderPaths(7).empty());
   }
