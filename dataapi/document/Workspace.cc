@@ -2,8 +2,10 @@
 
 #include "dataapi/File.h"
 #include "platform/fs/FileErrors.h"
+#include "platform/fs/FolderAccess.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/process/ModuleFolder.h"
+#include "platform/shell/SpecialFolder.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -15,7 +17,7 @@ std::filesystem::path PreparedFolder(const char* source) {
   std::filesystem::path folder = WorkspaceFolder();
   if (folder.empty()) {
     throw platform::FileAccessError(source, folder,
-                                    "the folder of the library's own file cannot be found; "
+                                    "no folder for the workspace can be found; "
                                     "set QUARNEL_WORKSPACE to a folder");
   }
   std::error_code ec;
@@ -33,11 +35,19 @@ std::filesystem::path PreparedFolder(const char* source) {
 
 }  // namespace
 
-std::filesystem::path WorkspaceFolder() {
+std::filesystem::path WorkspaceFolderFor(const std::filesystem::path& library_folder) {
   if (const char* dir = std::getenv("QUARNEL_WORKSPACE"); dir != nullptr && *dir != '\0') {
     return std::filesystem::path(dir);
   }
-  return platform::ModuleFolder(reinterpret_cast<const void*>(&WorkspaceFolder));
+  if (platform::CanWriteIn(library_folder)) return library_folder;
+  const auto user_folders = platform::SpecialFolderPaths(platform::kFolderLocalAppData);
+  if (user_folders.empty()) return {};
+  return user_folders.front() / std::filesystem::path(kUserWorkspaceName);
+}
+
+std::filesystem::path WorkspaceFolder() {
+  return WorkspaceFolderFor(
+      platform::ModuleFolder(reinterpret_cast<const void*>(&WorkspaceFolder)));
 }
 
 Workspace::Workspace(const char* source)

@@ -2,7 +2,7 @@
 // sequence, shared by every document that uses the library from there.
 //
 // A Workspace object stands for one call of Load, Save or Compose: it finds the folder
-// (QUARNEL_WORKSPACE, else the library's own folder), creates it when missing, and holds
+// (see WorkspaceFolderFor), creates it when missing, and holds
 // the workspace lock ("workspace.lock" in it) until it ends, so that two processes never
 // work on the caches at the same time. A call nested in another on the same thread
 // (Save compiling through Compose) takes the lock again without waiting.
@@ -15,6 +15,16 @@
 #include <string_view>
 
 namespace quarnel::dataapi {
+
+// The name of the workspace folder in the user's own folders.
+inline constexpr std::string_view kUserWorkspaceName = "quarnel";
+
+// The workspace folder of a library that lies in `library_folder`: QUARNEL_WORKSPACE when
+// set; else the library's folder when this process may write there, as the product
+// expects; else "quarnel" in the user's folder for data kept on this machine
+// ($XDG_STATE_HOME, by default ~/.local/state). A library installed for every user lies
+// in a folder only the administrator may change, and each user then works in their own.
+std::filesystem::path WorkspaceFolderFor(const std::filesystem::path& library_folder);
 
 class Workspace {
  public:

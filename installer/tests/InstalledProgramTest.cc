@@ -47,30 +47,39 @@ void GiveTo(const fs::path& tree, const User& user) {
 }
 
 TEST(InstalledProgramTest, InstallsBesideTheOtherProgramsAndFinishesTheInstallation) {
+  // Where the library may not write in its own folder, its workspace goes to the user's
+  // state folder; registering fails only when that cannot be made either.
+  enum class Workspace { kInstallFolder, kUserState, kNowhere };
   struct Case {
     const char* name;
     bool folder_writable;
+    Workspace workspace;
     std::vector<std::string> first_lines;  // of the log, after the caption and the frame
   };
   const std::string kTimerLine =
       "Registering High Resolution Timer.......Not needed (QuarnelOpenDMX keeps its own frame "
       "clock)";
+  const std::vector<std::string> kShortcutLines = {"Updating Start Menu Shortcuts.......Success",
+                                                   "Updating Desktop Icons.......Success"};
+  const auto log = [&](std::vector<std::string> registration) {
+    registration.push_back(kTimerLine);
+    registration.insert(registration.end(), kShortcutLines.begin(), kShortcutLines.end());
+    return registration;
+  };
   const Case cases[] = {
-      {"a folder the user may write",
-       true,
-       {"Registering Data API.......Success", kTimerLine,
-        "Updating Start Menu Shortcuts.......Success", "Updating Desktop Icons.......Success"}},
-      {"a folder the user may not write",
-       false,
-       {"Registering Data API.......Fail (-2147024891)",
-        "({install}/libQuarnelDataAPI3.so: DllRegisterServer failed: Access is denied.)",
-        kTimerLine, "Updating Start Menu Shortcuts.......Success",
-        "Updating Desktop Icons.......Success"}},
+      {"a folder the user may write", true, Workspace::kInstallFolder,
+       log({"Registering Data API.......Success"})},
+      {"a folder the user may not write", false, Workspace::kUserState,
+       log({"Registering Data API.......Success"})},
+      {"neither that folder nor the user's state folder may be written", false,
+       Workspace::kNowhere,
+       log({"Registering Data API.......Fail (-2147024891)",
+            "({install}/libQuarnelDataAPI3.so: DllRegisterServer failed: Access is denied.)"})},
   };
   const User user = OrdinaryUser();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    testing::TestHome home(c.folder_writable ? "-writable" : "-read-only");
+    testing::TestHome home("-" + std::to_string(&c - cases));
     fs::permissions(home.Root(),
                     fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
     const fs::path install = home.Root() / "Quarnel 2011";
@@ -101,8 +110,16 @@ TEST(InstalledProgramTest, InstallsBesideTheOtherProgramsAndFinishesTheInstallat
       args.insert(args.begin(), {"--reuid=" + std::to_string(user.uid),
                                  "--regid=" + std::to_string(user.gid), "--clear-groups"});
     }
-    dmx::harness::ServerProcess run(
-        {program, args, home.Environment(), (home.Root() / "run").string()});
+    auto environment = home.Environment();
+    if (c.workspace == Workspace::kNowhere) {
+      const fs::path locked_state = home.Root() / "locked-state";
+      fs::create_directories(locked_state);
+      fs::permissions(locked_state, fs::perms::owner_read | fs::perms::owner_exec);
+      for (auto& [name, value] : environment) {
+        if (name == "XDG_STATE_HOME") value = locked_state.string();
+      }
+    }
+    dmx::harness::ServerProcess run({program, args, environment, (home.Root() / "run").string()});
     ASSERT_TRUE(run.Started());
     EXPECT_EQ(run.WaitExit(60s), 0) << run.Stdout() << run.Stderr();
     EXPECT_EQ(run.Stderr(), "");
@@ -134,7 +151,9 @@ TEST(InstalledProgramTest, InstallsBesideTheOtherProgramsAndFinishesTheInstallat
 
     testing::ExpectShortcutsIn(home.UserMenu() / "Quarnel 2011", install);
     testing::ExpectShortcutsIn(home.Desktop(), install);
-    EXPECT_EQ(fs::exists(install / "workspace.lock"), c.folder_writable);
+    EXPECT_EQ(fs::exists(install / "workspace.lock"), c.workspace == Workspace::kInstallFolder);
+    EXPECT_EQ(fs::exists(home.Home() / ".local" / "state" / "quarnel" / "workspace.lock"),
+              c.workspace == Workspace::kUserState);
   }
 }
 

@@ -36,6 +36,7 @@ std::vector<std::pair<std::string, std::string>> TestHome::Environment() const {
   return {{"HOME", Home().string()},
           {"XDG_DATA_HOME", ""},
           {"XDG_CONFIG_HOME", ""},
+          {"XDG_STATE_HOME", ""},
           {"XDG_DATA_DIRS",
            SystemMenu(1).parent_path().string() + ":" + SystemMenu(2).parent_path().string()},
           {"QUARNEL_WORKSPACE", ""}};

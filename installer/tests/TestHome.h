@@ -27,7 +27,8 @@ class TestHome {
   std::filesystem::path Desktop() const { return Home() / "Desktop"; }
 
   // HOME and XDG_DATA_DIRS pointing here, the other XDG variables and QUARNEL_WORKSPACE
-  // cleared (empty).
+  // cleared (empty): the workspace of a library in a folder the user may not write goes
+  // to <home>/.local/state/quarnel.
   std::vector<std::pair<std::string, std::string>> Environment() const;
 
   // Makes a file (and its folders) at `path`, relative to the root unless absolute.

@@ -46,7 +46,8 @@ enum FileType : int32_t {
 };
 
 // The folder of the workspace cache files: QUARNEL_WORKSPACE when set, otherwise the
-// folder that holds the library's own file.
+// folder that holds the library's own file when it may be written, otherwise "quarnel"
+// in the user's $XDG_STATE_HOME (by default ~/.local/state).
 std::filesystem::path WorkspaceFolder();
 
 class File : public RefCounted {
