@@ -13,6 +13,8 @@ packages=(
   procps iproute2 python3             # test helpers
   chromium chromium-driver            # the diagnostics page in a real browser (tests)
   desktop-file-utils                  # checks the installer's shortcut files (tests)
+  dpkg-dev file lintian               # the Debian package: dependencies, checks (tests)
+  systemd                             # checks the service units (systemd-analyze; tests)
 )
 
 missing=()
