@@ -7,18 +7,22 @@
 //
 // Exit status 0 when every source was converted, 1 when a conversion failed (the reason
 // is on standard error), 2 for a bad command line. The device remap table
-// device_remap_nd.dat lies in the program's folder.
+// device_remap_nd.dat lies in the program's folder, or, when the user may not write
+// there (installed for every user), in $XDG_STATE_HOME/quarnel beside the library's
+// workspace.
 #include "converter/FrmMain.h"
 #include "converter/Options.h"
 #include "converter/SequenceNames.h"
 #include "platform/base/ProgramMain.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/process/ProgramFolder.h"
+#include "platform/shell/DataFolder.h"
 #include "platform/window/Console.h"
 
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -87,10 +91,16 @@ int Run(int argc, char** argv) {
     paths.emplace_back(source);
   }
 
+  // Made when missing; a folder that cannot be made shows when the table is saved.
+  const std::filesystem::path table_folder =
+      platform::OwnOrUserDataFolder(platform::ProgramFolder());
+  std::error_code ec;
+  std::filesystem::create_directories(table_folder, ec);
+
   platform::EventLoop loop;
   int exit_code = 1;
   {
-    converter::FrmMain form(loop, platform::ProgramFolder(), std::cout, std::cerr,
+    converter::FrmMain form(loop, table_folder, std::cout, std::cerr,
                             platform::StandardOutputKind(), seed);
     const auto& chosen = std::get<converter::Options>(options);
     if (!form.Load()) {

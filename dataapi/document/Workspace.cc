@@ -2,10 +2,9 @@
 
 #include "dataapi/File.h"
 #include "platform/fs/FileErrors.h"
-#include "platform/fs/FolderAccess.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/process/ModuleFolder.h"
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/DataFolder.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -39,10 +38,7 @@ std::filesystem::path WorkspaceFolderFor(const std::filesystem::path& library_fo
   if (const char* dir = std::getenv("QUARNEL_WORKSPACE"); dir != nullptr && *dir != '\0') {
     return std::filesystem::path(dir);
   }
-  if (platform::CanWriteIn(library_folder)) return library_folder;
-  const auto user_folders = platform::SpecialFolderPaths(platform::kFolderLocalAppData);
-  if (user_folders.empty()) return {};
-  return user_folders.front() / std::filesystem::path(kUserWorkspaceName);
+  return platform::OwnOrUserDataFolder(library_folder);
 }
 
 std::filesystem::path WorkspaceFolder() {

@@ -16,9 +16,6 @@
 
 namespace quarnel::dataapi {
 
-// The name of the workspace folder in the user's own folders.
-inline constexpr std::string_view kUserWorkspaceName = "quarnel";
-
 // The workspace folder of a library that lies in `library_folder`: QUARNEL_WORKSPACE when
 // set; else the library's folder when this process may write there, as the product
 // expects; else "quarnel" in the user's folder for data kept on this machine

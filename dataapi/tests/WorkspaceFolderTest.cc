@@ -60,9 +60,9 @@ TEST(WorkspaceFolderTest, OverrideThenAWritableLibraryFolderThenTheUsersStateFol
   const fs::path read_only = root / "read-only";
   for (const fs::path& folder : {writable, read_only}) fs::create_directories(folder);
   fs::permissions(writable, fs::perms::all);
-  fs::permissions(read_only, fs::perms::owner_read | fs::perms::owner_exec |
-                                 fs::perms::group_read | fs::perms::group_exec |
-                                 fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(read_only, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                 fs::perms::group_exec | fs::perms::others_read |
+                                 fs::perms::others_exec);
 
   struct Case {
     const char* name;

@@ -71,8 +71,7 @@ TEST(InstalledProgramTest, InstallsBesideTheOtherProgramsAndFinishesTheInstallat
        log({"Registering Data API.......Success"})},
       {"a folder the user may not write", false, Workspace::kUserState,
        log({"Registering Data API.......Success"})},
-      {"neither that folder nor the user's state folder may be written", false,
-       Workspace::kNowhere,
+      {"neither that folder nor the user's state folder may be written", false, Workspace::kNowhere,
        log({"Registering Data API.......Fail (-2147024891)",
             "({install}/libQuarnelDataAPI3.so: DllRegisterServer failed: Access is denied.)"})},
   };

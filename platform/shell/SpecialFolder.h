@@ -18,7 +18,7 @@ inline constexpr int32_t kFolderDesktop = 0;           // the user's desktop
 inline constexpr int32_t kFolderStartMenu = 11;        // the user's start menu
 inline constexpr int32_t kFolderCommonStartMenu = 22;  // the start menu of all users
 inline constexpr int32_t kFolderCommonDesktop = 25;    // the desktop of all users
-inline constexpr int32_t kFolderLocalAppData = 28;      // the user's data kept on this machine
+inline constexpr int32_t kFolderLocalAppData = 28;     // the user's data kept on this machine
 
 // The folders that stand for special folder `id`, in the order to search them; none
 // when the system has no such folder or the number is unknown. Whether they exist is

@@ -125,7 +125,8 @@ TEST_F(ShellTest, SpecialFoldersFollowTheXdgConventions) {
     SCOPED_TRACE(c.name);
     ScopedEnvironment env;
     env.Set("HOME", InRoot("{T}/home"));
-    for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
+    for (const char* name :
+         {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
       env.Set(name, std::nullopt);
     }
     for (const auto& [name, value] : c.env) env.Set(name, value ? InRoot(*value) : value);
