@@ -21,8 +21,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "\n"
     "It holds the DMX output server QuarnelOpenDMX (frames over UDP, a frame every\n"
     "26 ms) with system services that start it at boot, the web diagnostics server\n"
-    "that lights one channel at a time from a phone, the sequence data library and\n"
-    "the tools dmxsend, dlstool and adtgdump.")
+    "that lights one channel at a time from a phone, the converter DMXRecaster that\n"
+    "recasts sequences as steady DMX levels, the sequence data library and the\n"
+    "tools dmxsend, dlstool and adtgdump.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)

@@ -22,7 +22,7 @@ dpkg-deb --field "$deb" Depends | sed 's/^/Depends: /'
 
 if $check; then
   for what in contents lintian units prepare; do
-    installer/package/check-package.sh "$what" "$deb" build/installer/package/contents.txt
+    installer/package/check-package.sh "$what" "$deb" installer/package/contents.txt
   done
   echo "== The package passed its checks"
 fi
