@@ -75,13 +75,7 @@ void Channels::SetSetting(int32_t index, int32_t setting_number, int32_t value) 
   main_->SetLongData(kFirstSettingColumn + setting_number, index, value);
 }
 
-int32_t Channels::GetBounds() const {
-  try {
-    return main_->GetBounds();
-  } catch (const Error&) {
-    return -1;
-  }
-}
+int32_t Channels::GetBounds() const noexcept { return main_->GetBounds(); }
 
 void Channels::CountName(int32_t index, int32_t delta) {
   std::u16string name = main_->StringData(kNameColumn, index);

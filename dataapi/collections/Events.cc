@@ -89,13 +89,7 @@ void Events::SetEventLength(int32_t index, int32_t value) {
   SetLongInterval(index, ramp.second);
 }
 
-int32_t Events::GetBounds() const {
-  try {
-    return table_->GetBounds();
-  } catch (const Error&) {
-    return -1;
-  }
-}
+int32_t Events::GetBounds() const noexcept { return table_->GetBounds(); }
 
 int32_t Events::InsertAt(int32_t row, const EventRecord& record) {
   row = table_->InsertRows(row, 1);

@@ -2,7 +2,6 @@
 
 #include "dataapi/collections/Snapshot.h"
 #include "dataapi/table/KeyText.h"
-#include "platform/base/Error.h"
 
 #include <vector>
 
@@ -51,13 +50,7 @@ int32_t Timeline::Add(int32_t sample_number) {
   return q;
 }
 
-int32_t Timeline::GetBounds() const {
-  try {
-    return table_->GetBounds();
-  } catch (const Error&) {
-    return -1;
-  }
-}
+int32_t Timeline::GetBounds() const noexcept { return table_->GetBounds(); }
 
 void Timeline::Remove(int32_t index) {
   if (index < 0 || index > table_->GetBounds()) return;

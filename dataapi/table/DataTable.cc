@@ -135,7 +135,7 @@ void DataTable::DeleteRows(int32_t row, int32_t count) {
   }
 }
 
-int32_t DataTable::GetBounds() const {
+int32_t DataTable::GetBounds() const noexcept {
   if (used_bytes_ == 0 || row_width_ == 0) return -1;
   return used_bytes_ / row_width_ - 1;
 }
@@ -214,21 +214,29 @@ int32_t DataTable::IndexSeek(int32_t key_column, std::u16string_view value,
     LargerString c = compare(mid);
     if (leftward ? c == FirstKeyLessThan : c != FirstKeyGreaterThan) {
       lo = mid;
-      lo_known = true, lo_cmp = c;
+      lo_known = true;
+      lo_cmp = c;
     } else {
       hi = mid;
-      hi_known = true, hi_cmp = c;
+      hi_known = true;
+      hi_cmp = c;
     }
   } while (hi - lo >= 2);
 
   // Comparisons the search already made are not made again. A row whose comparison
   // did not find the keys identical cannot hold the very text searched for.
   auto compare_lo = [&] {
-    if (!lo_known) lo_cmp = compare(lo), lo_known = true;
+    if (!lo_known) {
+      lo_cmp = compare(lo);
+      lo_known = true;
+    }
     return lo_cmp;
   };
   auto compare_hi = [&] {
-    if (!hi_known) hi_cmp = compare(hi), hi_known = true;
+    if (!hi_known) {
+      hi_cmp = compare(hi);
+      hi_known = true;
+    }
     return hi_cmp;
   };
   const bool lo_equals = (!lo_known || lo_cmp == KeysAreIdentical) && cell(lo).Equals(value);

@@ -14,10 +14,12 @@ namespace quarnel::dataapi {
 class KeyBuffer {
  public:
   KeyBuffer() = default;
-  KeyBuffer(int32_t a, int32_t b, int32_t c) { Append(a), Append(b), Append(c); }
-  KeyBuffer(int32_t a, int32_t b, int32_t c, int32_t d) {
-    Append(a), Append(b), Append(c), Append(d);
+  KeyBuffer(int32_t a, int32_t b, int32_t c) {
+    Append(a);
+    Append(b);
+    Append(c);
   }
+  KeyBuffer(int32_t a, int32_t b, int32_t c, int32_t d) : KeyBuffer(a, b, c) { Append(d); }
   explicit KeyBuffer(int32_t a) { Append(a); }
 
   void Append(int32_t part);

@@ -52,7 +52,7 @@ class Channels : public RefCounted {
   // --- List operations.
 
   // The last index, -1 when empty.
-  int32_t GetBounds() const;
+  int32_t GetBounds() const noexcept;
   // Gives one channel a new address, keeping its position, name, type, colour and
   // settings. Nothing happens when the source is absent or the destination address
   // belongs to another channel. The channel is out of the list while Remove raises

@@ -62,7 +62,7 @@ class DataTable : public RefCounted {
   // outside the table or a count of 0 or less does nothing.
   void DeleteRows(int32_t row, int32_t count);
   // The last row index, -1 when empty.
-  int32_t GetBounds() const;
+  int32_t GetBounds() const noexcept;
   // The capacity of the block in bytes, 0 when no block is held.
   int32_t MemoryUsed() const { return allocated_bytes_; }
   // A new table with the same columns, page size and rows.

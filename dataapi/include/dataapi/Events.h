@@ -94,7 +94,7 @@ class Events : public RefCounted {
   // --- Collection operations.
 
   // The last index, -1 when empty.
-  int32_t GetBounds() const;
+  int32_t GetBounds() const noexcept;
   // Replaces all events by the records of rs, which must have the fields Network,
   // Device, Channel, SampleNumber, Command, StartIntensity, EndIntensity,
   // ShortInterval and LongInterval (any case; Setting0.. are optional, 0 when absent).

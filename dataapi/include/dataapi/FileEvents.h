@@ -17,6 +17,7 @@
 
 namespace quarnel::dataapi {
 
+// The number in brackets before each event is its dispatch id on the binary interface.
 class FileEvents : public RefCounted {
  public:
   static constexpr const Guid& kIid = kIidFileEvents;
@@ -27,15 +28,15 @@ class FileEvents : public RefCounted {
   // (2) "composed.tmp" in the workspace holds the compiled data of the document.
   virtual void ComposeComplete() {}
   // (3) One stored tool setting, raised by Load.
-  virtual void ToolInitialize(int32_t& tool_id, int32_t& start_intensity, int32_t& end_intensity,
-                              std::vector<int32_t>& parameters) {
-    (void)tool_id, (void)start_intensity, (void)end_intensity, (void)parameters;
-  }
+  virtual void ToolInitialize([[maybe_unused]] int32_t& tool_id,
+                              [[maybe_unused]] int32_t& start_intensity,
+                              [[maybe_unused]] int32_t& end_intensity,
+                              [[maybe_unused]] std::vector<int32_t>& parameters) {}
   // (4) One stored tool history entry, raised by Load.
-  virtual void HistoryInitialize(int32_t& tool_id, int32_t& start_intensity, int32_t& end_intensity,
-                                 std::vector<int32_t>& parameters) {
-    (void)tool_id, (void)start_intensity, (void)end_intensity, (void)parameters;
-  }
+  virtual void HistoryInitialize([[maybe_unused]] int32_t& tool_id,
+                                 [[maybe_unused]] int32_t& start_intensity,
+                                 [[maybe_unused]] int32_t& end_intensity,
+                                 [[maybe_unused]] std::vector<int32_t>& parameters) {}
   // (5) A percentage of the running operation; also forwarded from the collections.
   virtual void Progress(double& percent) { (void)percent; }
 };

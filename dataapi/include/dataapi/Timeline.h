@@ -31,7 +31,7 @@ class Timeline : public RefCounted {
   // Adds a marker in order; its index, or -1 when refused.
   int32_t Add(int32_t sample_number);
   // The last index, -1 when empty.
-  int32_t GetBounds() const;
+  int32_t GetBounds() const noexcept;
   void Remove(int32_t index);
   // The marker at the sample or the last one before it, or -1.
   int32_t FindLeft(int32_t sample_number) const;
