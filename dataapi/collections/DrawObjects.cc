@@ -1,5 +1,6 @@
 #include "dataapi/DrawObjects.h"
 
+#include "dataapi/collections/ChannelRun.h"
 #include "dataapi/collections/Snapshot.h"
 #include "dataapi/table/KeyText.h"
 #include "platform/base/Error.h"
@@ -93,18 +94,7 @@ void DrawObjects::SetThousandths(int32_t column, int32_t index, double value, co
   table_->SetLongData(column, index, static_cast<int32_t>(stored));
 }
 
-int32_t DrawObjects::GetBounds() const {
-  try {
-    return table_->GetBounds();
-  } catch (const Error&) {
-    return -1;
-  }
-}
-
-int32_t DrawObjects::InsertPlace(std::u16string_view key) const {
-  int32_t q = table_->IndexSeek(kKey, key, FindRightAfter);
-  return q < 0 ? table_->GetBounds() + 1 : q;
-}
+int32_t DrawObjects::GetBounds() const noexcept { return table_->GetBounds(); }
 
 int32_t DrawObjects::Add(int32_t network, int32_t device, int32_t channel) {
   KeyBuffer key(network, device, channel);
@@ -114,7 +104,7 @@ int32_t DrawObjects::Add(int32_t network, int32_t device, int32_t channel) {
   if (table_->GetBounds() < 0) {
     table_->Clear();
   } else {
-    q = InsertPlace(key.View());
+    q = channel_run::InsertPlace(*table_, kKey, network, device, channel);
   }
   q = table_->InsertRows(q, 1);
   std::memset(table_->RowPointer(q), 0, static_cast<size_t>(table_->RowWidth()));
@@ -131,18 +121,15 @@ void DrawObjects::Remove(int32_t index) {
 }
 
 int32_t DrawObjects::FindBegin(int32_t network, int32_t device, int32_t channel) const {
-  return table_->IndexSeek(kKey, KeyBuffer(network, device, channel).View(), FindFirstExact);
+  return channel_run::Begin(*table_, kKey, network, device, channel);
 }
 
 int32_t DrawObjects::FindEnd(int32_t network, int32_t device, int32_t channel) const {
-  return table_->IndexSeek(kKey, KeyBuffer(network, device, channel).View(), FindLastExact);
+  return channel_run::End(*table_, kKey, network, device, channel);
 }
 
 void DrawObjects::RemoveGroup(int32_t network, int32_t device, int32_t channel) {
-  int32_t b = FindBegin(network, device, channel);
-  int32_t e = FindEnd(network, device, channel);
-  if (b < 0 || e < b) return;
-  table_->DeleteRows(b, e - b + 1);
+  channel_run::Remove(*table_, kKey, network, device, channel);
 }
 
 int32_t DrawObjects::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_channel,
@@ -160,8 +147,9 @@ int32_t DrawObjects::MoveGroup(int32_t src_network, int32_t src_device, int32_t 
     std::memcpy(geometry.data() + i * geometry_bytes, table_->RowPointer(b + i) + geometry_offset,
                 geometry_bytes);
   }
-  RemoveGroup(src_network, src_device, src_channel);
-  int32_t q = table_->InsertRows(InsertPlace(dest_key.View()), n);
+  table_->DeleteRows(b, n);
+  int32_t q = table_->InsertRows(
+      channel_run::InsertPlace(*table_, kKey, dest_network, dest_device, dest_channel), n);
   for (int32_t i = 0; i < n; ++i) {
     table_->SetStringData(kKey, q + i, dest_key.View());
     table_->SetLongData(kNetwork, q + i, dest_network);

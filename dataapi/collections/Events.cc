@@ -1,6 +1,7 @@
 #include "dataapi/Events.h"
 
 #include "dataapi/RampCalc.h"
+#include "dataapi/collections/ChannelRun.h"
 #include "dataapi/collections/EventRow.h"
 #include "dataapi/collections/Snapshot.h"
 #include "platform/base/Error.h"
@@ -142,19 +143,15 @@ void Events::Remove(int32_t index) {
 }
 
 int32_t Events::FindBegin(int32_t network, int32_t device, int32_t channel) const {
-  return table_->IndexSeek(kChannelKey, KeyBuffer(network, device, channel).View(), FindFirstExact);
+  return channel_run::Begin(*table_, kChannelKey, network, device, channel);
 }
 
 int32_t Events::FindEnd(int32_t network, int32_t device, int32_t channel) const {
-  return table_->IndexSeek(kChannelKey, KeyBuffer(network, device, channel).View(), FindLastExact);
+  return channel_run::End(*table_, kChannelKey, network, device, channel);
 }
 
 void Events::RemoveGroup(int32_t network, int32_t device, int32_t channel) {
-  int32_t b = FindBegin(network, device, channel);
-  int32_t e = FindEnd(network, device, channel);
-  if (b < 0 || e < b) return;
-  table_->DeleteRows(b, e - b + 1);
-  RaiseRefresh();
+  if (channel_run::Remove(*table_, kChannelKey, network, device, channel)) RaiseRefresh();
 }
 
 int32_t Events::FindLeft(int32_t network, int32_t device, int32_t channel,

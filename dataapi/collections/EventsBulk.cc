@@ -1,6 +1,7 @@
 // The operations of Events that work on many rows at once: moving a channel's run,
 // merging many new events in, and removing many in one pass.
 #include "dataapi/Events.h"
+#include "dataapi/collections/ChannelRun.h"
 #include "dataapi/collections/EventRow.h"
 #include "platform/base/Error.h"
 
@@ -48,14 +49,12 @@ int32_t Events::MoveGroup(int32_t src_network, int32_t src_device, int32_t src_c
   RemoveGroup(src_network, src_device, src_channel);
 
   const int32_t n = static_cast<int32_t>(moved.size());
-  KeyBuffer dest_key(dest_network, dest_device, dest_channel);
   int32_t db = FindBegin(dest_network, dest_device, dest_channel);
   int32_t de = FindEnd(dest_network, dest_device, dest_channel);
   int32_t first = -1;
   if (db < 0 || de < db) {
-    int32_t q = table_->IndexSeek(kChannelKey, dest_key.View(), FindRightAfter);
-    if (q < 0) q = table_->GetBounds() + 1;
-    q = table_->InsertRows(q, n);
+    const int32_t q = table_->InsertRows(
+        channel_run::InsertPlace(*table_, kChannelKey, dest_network, dest_device, dest_channel), n);
     for (int32_t i = 0; i < n; ++i) Write(table_->RowPointer(q + i), moved[i]);
     first = q;
   } else {

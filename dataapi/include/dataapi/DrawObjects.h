@@ -59,7 +59,7 @@ class DrawObjects : public RefCounted {
   // --- Collection operations.
 
   // The last index, -1 when empty.
-  int32_t GetBounds() const;
+  int32_t GetBounds() const noexcept;
   // Adds an object behind the channel's others, its geometry 0; its index, or -1 when
   // the address key would not fit 10 characters.
   int32_t Add(int32_t network, int32_t device, int32_t channel);
@@ -92,7 +92,6 @@ class DrawObjects : public RefCounted {
 
   double Thousandths(int32_t column, int32_t index) const;
   void SetThousandths(int32_t column, int32_t index, double value, const char* source);
-  int32_t InsertPlace(std::u16string_view key) const;
 
   Ref<DataTable> table_;
   EventSource<DrawObjectsEvents> events_;
