@@ -20,6 +20,7 @@
 #include <vector>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 using namespace quarnel;
 using namespace quarnel::dataapi;
