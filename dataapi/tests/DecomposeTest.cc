@@ -1,5 +1,6 @@
 // Decompiling compiled playback records back into events, and the backup rows.
 #include "dataapi/File.h"
+#include "dataapi/collections/EventTable.h"
 #include "dataapi/tests/DocumentFixture.h"
 #include "platform/base/Error.h"
 #include "platform/recordset/Recordset.h"
@@ -93,8 +94,7 @@ TEST(DecomposeTest, ProgressRunsTo70InStepsOfMoreThan10) {
 }
 
 TEST(DecomposeTest, TheEventTableHasTheEventFieldsInOrder) {
-  Ref<File> doc = File::Create();
-  std::unique_ptr<Recordset> table = doc->MakeEventTable();
+  std::unique_ptr<Recordset> table = MakeEventTable();
   std::vector<std::string> names;
   for (Field& f : table->Fields()) {
     names.push_back(f.Name());

@@ -27,14 +27,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace quarnel {
-class Recordset;
-}
 
 namespace quarnel::dataapi {
 
@@ -135,11 +130,6 @@ class File : public RefCounted {
 
   // Turns CompiledData back into events, replacing those of Events in one bulk step.
   void Decompose();
-  // A new event table holding one row per channel named by each record of CompiledData
-  // whose command is positive, sorted by address and sample.
-  std::unique_ptr<Recordset> ExpandCompiledData();
-  // A new, empty, open event table: the nine event fields and Setting0..MaxSetting.
-  std::unique_ptr<Recordset> MakeEventTable() const;
   // Loads the rows of BackupData as the events, then rebuilds the Bookmark.
   void RecordsToEvents();
 
