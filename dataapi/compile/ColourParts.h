@@ -1,4 +1,4 @@
-// The colour parts of events on RGB channels (the first phase of compiling).
+// The colour parts of events on RGB channels (compiling, before anything else).
 //
 // An RGB channel (DeviceType 12) drives its red part at its own address; its settings 16
 // to 19 give the Device of its green and blue parts and their Channel, on the same

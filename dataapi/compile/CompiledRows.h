@@ -1,4 +1,5 @@
-// From events to compiled playback records (the third and fourth phases of compiling).
+// From events to compiled playback records: the sorted working rows, then the bitmask
+// compression that merges rows alike but for their channel.
 //
 // Every event becomes one working row: its fields, ramp intervals where its command
 // fades (the intervals of its length, the samples to its channel's next event), and for

@@ -1,4 +1,4 @@
-// The refresh points of dark channels (the second phase of compiling).
+// The refresh points of dark channels (compiling, after the colour parts).
 //
 // Walking the show from sample 8,820 to its Length in steps of 2,940 samples, the
 // channels of the list take turns (list index 1, 2, ... and round again; the reserved

@@ -1,4 +1,5 @@
-// Load, steps 12 to 16: the collections and tool settings from the workspace caches.
+// Load, the collections from the workspace caches: timeline marks, channels, drawing
+// objects, and the tool settings and history handed to the client.
 #include "dataapi/document/LoadSteps.h"
 #include "dataapi/document/RowReader.h"
 #include "platform/recordset/Recordset.h"

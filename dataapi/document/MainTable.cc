@@ -1,4 +1,5 @@
-// Load, steps 2 to 9: the one-row main table of a sequence file.
+// Load, opening a sequence file: its one-row main table read into the document's stored
+// values and the byte images it carries.
 #include "dataapi/document/LoadSteps.h"
 #include "dataapi/document/RowReader.h"
 #include "platform/recordset/Recordset.h"

@@ -1,4 +1,5 @@
-// Save, steps 8 and 9: the version fields and the one-row main table of a sequence file.
+// Save, the sequence file itself: the version fields and the one-row main table that
+// carries the stored values and the cache images.
 #include "dataapi/document/SaveSteps.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"

@@ -1,5 +1,5 @@
-// Save, steps 4 to 7: the empty tool tables, the channel and drawing tables and the
-// timeline marks, from the document to the workspace caches.
+// Save, the collections to the workspace caches: the empty tool tables when none are
+// there, the channel and drawing tables and the timeline marks.
 #include "dataapi/document/SaveSteps.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"

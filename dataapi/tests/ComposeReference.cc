@@ -72,7 +72,8 @@ void ReferenceCompose(Events& ev, const Channels& chs, int32_t length,
                       const std::filesystem::path& composed_path, compile::ComposeHost& host) {
   host.StatusChange(u"Compiling Data For Playback");
 
-  // Phase 1.
+  // Colour parts: each event on an RGB channel split into its red, green and blue parts,
+  // collected apart and then added one sample later, one Events.Add each.
   {
     Ref<Events> s = Events::Create();
     host.StatusChange(u"Compiling: RGB Data");
@@ -126,7 +127,9 @@ void ReferenceCompose(Events& ev, const Channels& chs, int32_t length,
     host.SetAutoRefresh(true);
     host.RefreshBookmark();
 
-    // Phase 2.
+    // Refresh points: along the show the channels take turns, and one left dark for long
+    // before and after the point is sent its state again; collected apart, then added
+    // one Events.Add each.
     s = Events::Create();
     host.StatusChange(u"Compiling: Refresh Points");
     host.Progress(0);
@@ -186,7 +189,8 @@ void ReferenceCompose(Events& ev, const Channels& chs, int32_t length,
     host.RefreshBookmark();
   }
 
-  // Phase 3: the sorted working table.
+  // Working table: one sorted row per event with its ramp intervals, and the step rows
+  // behind each short fade.
   host.StatusChange(u"Compiling: Creating DLS Data");
   host.Progress(0);
   int32_t last = 0;
@@ -252,7 +256,7 @@ void ReferenceCompose(Events& ev, const Channels& chs, int32_t length,
   }
   compiled.clear();
 
-  // Phase 4.
+  // Bitmask compression: rows alike but for their channel merge into one record.
   host.StatusChange(u"Compiling: Bitmask Compression");
   host.Progress(0);
   if (rs.RecordCount() > 0) {
@@ -284,7 +288,7 @@ void ReferenceCompose(Events& ev, const Channels& chs, int32_t length,
     }
   }
 
-  // Phase 5.
+  // Hand-over file, then the generated events (negative commands) removed one by one.
   host.StatusChange(u"Completing Compilation");
   host.Progress(0);
   {
@@ -303,7 +307,7 @@ void ReferenceCompose(Events& ev, const Channels& chs, int32_t length,
     }
   }
 
-  // Phase 6.
+  // Bookmark rebuilt, then the compile announced complete.
   host.StatusChange(u"Updating Bookmarks");
   host.Progress(0);
   host.SetAutoRefresh(true);

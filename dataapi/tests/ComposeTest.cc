@@ -339,8 +339,9 @@ TEST_F(ComposeTest, ProgressClimbsThroughTheLoopsOfALargeShow) {
   for (const std::string& line : host_.log) {
     if (line.rfind("progress", 0) == 0 && line != "progress 0") progress.push_back(line);
   }
-  // Phase one: every 500th of 6,000 events, x 50 (13 at 1,500, 25 at 3,000, 38 at
-  // 4,500); its 9,000 parts from 49 on; phase three every 1,000th of 15,000 rows, x 99.
+  // The colour parts: every 500th of 6,000 events, x 50 (13 at 1,500, 25 at 3,000, 38 at
+  // 4,500), then their 9,000 parts from 49 on; the working table: every 1,000th of 15,000
+  // rows, x 99.
   EXPECT_EQ(progress,
             (std::vector<std::string>{"progress 13", "progress 25", "progress 38", "progress 49",
                                       "progress 60", "progress 71", "progress 82", "progress 93",
