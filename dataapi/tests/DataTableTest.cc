@@ -4,7 +4,9 @@
 #include "platform/base/Error.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
 #include <random>
 #include <thread>
 
@@ -255,77 +257,70 @@ TEST(DataTableTest, InPlaceComparisonAgreesWithCompareKeys) {
   }
 }
 
-// The search as the table's rules state it, on texts read with StringData.
-int32_t ReferenceSeek(const DataTable& t, const std::u16string& value, FindType find) {
-  int32_t last = t.GetBounds();
-  if (last < 0) return -1;
-  auto key = [&](int32_t row) { return t.StringData(0, row); };
-  int32_t lo = 0, hi = last;
-  do {
-    int32_t mid = lo + (hi - lo) / 2;
-    LargerString c = CompareKeys(key(mid), value);
-    if (find == FindLeftOrEqual || find == FindFirstExact) {
-      (c == FirstKeyLessThan ? lo : hi) = mid;
-    } else {
-      (c == FirstKeyGreaterThan ? hi : lo) = mid;
-    }
-  } while (hi - lo >= 2);
-  std::u16string k_lo = key(lo), k_hi = key(hi);
-  bool lo_equals = k_lo == value, hi_equals = k_hi == value;
-  switch (find) {
-    case FindFirstExact:
-    case FindLeftOrEqual:
-      if (lo_equals || hi_equals) return CompareKeys(k_lo, value) != FirstKeyLessThan ? lo : hi;
-      if (find == FindFirstExact) return -1;
-      if (CompareKeys(k_hi, value) == FirstKeyLessThan) return hi;
-      if (CompareKeys(k_lo, value) == FirstKeyLessThan) return lo;
-      return -1;
-    case FindRightAfter:
-      if (lo_equals || hi_equals) {
-        if (CompareKeys(k_hi, value) == KeysAreIdentical) return hi + 1 > last ? -1 : hi + 1;
-        return hi;
-      }
-      if (CompareKeys(k_lo, value) == FirstKeyGreaterThan) return lo;
-      if (CompareKeys(k_hi, value) == FirstKeyGreaterThan) return hi;
-      return -1;
-    case FindLastExact:
-      if (hi_equals) return hi;
-      if (lo_equals) return lo;
-      return -1;
-  }
-  return -1;
-}
-
-TEST(DataTableTest, SeekAgreesWithTheStatedSearchOnRandomTables) {
+// The seek rules, on random sorted tables, against a walk over every row:
+//   FindFirstExact, FindLastExact: the first, the last row whose text equals the value;
+//   FindLeftOrEqual: the first row whose text equals the value, else the last row whose
+//     key is below it;
+//   FindRightAfter: the first row whose key is above the value;
+// each -1 when there is no such row. Below and above compare keys number by number, so a
+// key written differently with the same numbers (02 for 2, 2.0 for 2) is neither below
+// nor above, and does not equal either. Each table writes every number one way; a value
+// writes each part as the table does, or one part another way.
+TEST(DataTableTest, SeekFollowsItsRulesOnRandomTables) {
+  constexpr int kLow = -1, kHigh = 7;  // values range one past the rows' numbers, 0 to 6
   std::mt19937 rng(11);
-  std::uniform_int_distribution<int> part(0, 6), rows(0, 40), form(0, 9);
-  // A number as a key part, now and then in a form other than the plain one.
-  auto text = [&](int n) {
+  std::uniform_int_distribution<int> row_part(0, 6), value_part(kLow, kHigh), rows(0, 40),
+      form(0, 2), coin(0, 2);
+  auto written = [](int n, int how) {
     std::u16string digits;
-    for (char c : std::to_string(n)) digits.push_back(static_cast<char16_t>(c));
-    switch (form(rng)) {
-      case 0:
-        return u"0" + digits;
+    for (char c : std::to_string(std::abs(n))) digits.push_back(static_cast<char16_t>(c));
+    const std::u16string sign = n < 0 ? u"-" : u"";
+    switch (how) {
       case 1:
-        return digits + u".0";
+        return sign + u"0" + digits;
+      case 2:
+        return sign + digits + u".0";
       default:
-        return digits;
+        return sign + digits;
     }
   };
   for (int round = 0; round < 400; ++round) {
+    std::map<int, int> how;  // how this table writes each number
+    for (int n = kLow; n <= kHigh; ++n) how[n] = form(rng);
     std::vector<std::pair<int, int>> keys(static_cast<size_t>(rows(rng)));
-    for (auto& k : keys) k = {part(rng), part(rng)};
+    for (auto& k : keys) k = {row_part(rng), row_part(rng)};
     std::sort(keys.begin(), keys.end());
     Ref<DataTable> t = KeyedTable(4096, 40);
     for (auto [a, b] : keys) {
       int32_t row = t->InsertRows(t->GetBounds() + 1, 1);
-      t->SetStringData(0, row, text(a) + u"," + text(b));
+      t->SetStringData(0, row, written(a, how[a]) + u"," + written(b, how[b]));
     }
     for (int probe = 0; probe < 20; ++probe) {
-      std::u16string value = text(part(rng)) + u"," + text(part(rng));
-      for (FindType f : {FindLeftOrEqual, FindRightAfter, FindFirstExact, FindLastExact}) {
-        ASSERT_EQ(t->IndexSeek(0, value, f), ReferenceSeek(*t, value, f))
-            << "round " << round << " find " << f;
+      const std::pair<int, int> v = {value_part(rng), value_part(rng)};
+      const bool alike = coin(rng) != 0;
+      const int other = (how[v.second] + 1 + coin(rng) % 2) % 3;
+      const std::u16string value =
+          written(v.first, how[v.first]) + u"," + written(v.second, alike ? how[v.second] : other);
+
+      int32_t first_equal = -1, last_equal = -1, last_below = -1, first_above = -1;
+      for (int32_t r = 0; r < static_cast<int32_t>(keys.size()); ++r) {
+        if (keys[r] < v) last_below = r;
+        if (keys[r] > v && first_above < 0) first_above = r;
+        if (keys[r] == v && alike) {
+          if (first_equal < 0) first_equal = r;
+          last_equal = r;
+        }
+      }
+      const std::pair<FindType, int32_t> expected[] = {
+          {FindFirstExact, first_equal},
+          {FindLastExact, last_equal},
+          {FindLeftOrEqual, first_equal >= 0 ? first_equal : last_below},
+          {FindRightAfter, first_above},
+      };
+      for (auto [find, row] : expected) {
+        ASSERT_EQ(t->IndexSeek(0, value, find), row)
+            << "round " << round << ", find " << find << ", value "
+            << std::string(value.begin(), value.end()) << ", " << keys.size() << " rows";
       }
     }
   }
