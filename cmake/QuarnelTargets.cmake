@@ -17,7 +17,11 @@ function(quarnel_test name)
   if(T_SERIAL)
     list(APPEND props RESOURCE_LOCK quarnel_serial)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  if(NOT QUARNEL_TEST_DISCOVERY)
+    set(QUARNEL_TEST_DISCOVERY POST_BUILD)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE ${QUARNEL_TEST_DISCOVERY}
+                       PROPERTIES ${props})
 endfunction()
 
 # quarnel_bench(<name> SOURCES <files...> LIBS <targets...>)

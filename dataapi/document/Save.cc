@@ -2,6 +2,7 @@
 #include "dataapi/document/FileArguments.h"
 #include "dataapi/document/SaveSteps.h"
 #include "dataapi/document/Workspace.h"
+#include "platform/base/PathText.h"
 #include "platform/fs/FileErrors.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"
@@ -28,7 +29,8 @@ void CopyCache(const Workspace& workspace, std::string_view from, std::string_vi
   std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
   if (ec) {
     throw platform::FileAccessError(
-        kSaveSource, source, "it could not be copied to " + target.string() + ": " + ec.message());
+        kSaveSource, source,
+        "it could not be copied to " + platform::Utf8FromPath(target) + ": " + ec.message());
   }
 }
 

@@ -1,12 +1,13 @@
 #include "dataapi/document/Workspace.h"
 
 #include "dataapi/File.h"
+#include "platform/base/Environment.h"
+#include "platform/base/PathText.h"
 #include "platform/fs/FileErrors.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/process/ModuleFolder.h"
 #include "platform/shell/DataFolder.h"
 
-#include <cstdlib>
 #include <system_error>
 
 namespace quarnel::dataapi {
@@ -35,8 +36,8 @@ std::filesystem::path PreparedFolder(const char* source) {
 }  // namespace
 
 std::filesystem::path WorkspaceFolderFor(const std::filesystem::path& library_folder) {
-  if (const char* dir = std::getenv("QUARNEL_WORKSPACE"); dir != nullptr && *dir != '\0') {
-    return std::filesystem::path(dir);
+  if (const auto dir = platform::EnvironmentValue("QUARNEL_WORKSPACE"); dir && !dir->empty()) {
+    return platform::PathFromUtf8(*dir);
   }
   return platform::OwnOrUserDataFolder(library_folder);
 }

@@ -1,10 +1,11 @@
 #include "dataapi/tests/DocumentFixture.h"
 
-#include <cstdlib>
+#include "platform/base/Environment.h"
+#include "platform/base/PathText.h"
+#include "platform/tests/TestSystem.h"
+
 #include <fstream>
 #include <iterator>
-
-#include <unistd.h>
 
 namespace quarnel::dataapi::testing {
 
@@ -13,7 +14,7 @@ namespace fs = std::filesystem;
 void DocumentTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = "document-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                     std::to_string(::getpid());
+                     std::to_string(platform::testing::CurrentProcessId());
   for (char& c : name) {
     if (c == '/') c = '_';  // parameterised tests
   }
@@ -21,11 +22,11 @@ void DocumentTest::SetUp() {
   fs::remove_all(dir_);
   fs::create_directories(dir_);
   workspace_ = dir_ / "workspace";
-  ::setenv("QUARNEL_WORKSPACE", workspace_.c_str(), 1);
+  platform::SetEnvironmentValue("QUARNEL_WORKSPACE", platform::Utf8FromPath(workspace_));
 }
 
 void DocumentTest::TearDown() {
-  ::unsetenv("QUARNEL_WORKSPACE");
+  platform::SetEnvironmentValue("QUARNEL_WORKSPACE", std::nullopt);
   std::error_code ignored;
   fs::remove_all(dir_, ignored);
 }

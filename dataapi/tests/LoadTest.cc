@@ -1,8 +1,12 @@
 // Load of sequence files of each kind: steps in order, the workspace caches, stored values.
 #include "dataapi/tests/DocumentFixture.h"
 #include "dataapi/tests/SequenceFiles.h"
+#include "platform/base/Environment.h"
 #include "platform/base/Error.h"
+#include "platform/base/PathText.h"
+#include "platform/tests/TestSystem.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -465,12 +469,38 @@ TEST_F(LoadTest, ASecondLoadRewritesTheSharedCaches) {
   EXPECT_EQ(a->Channels()->Name(1), u"Red lamp");  // the first document keeps its own
 }
 
-TEST_F(LoadTest, TheWorkspaceFolderIsMadeWhenMissing) {
+TEST_F(LoadTest, TheWorkspaceFolderIsMadeWhenMissingWhateverItsName) {
   const std::u16string path = WriteSample();
-  ::setenv("QUARNEL_WORKSPACE", PathOf("new/deeper").c_str(), 1);
+  // A space, code page 1252 and beyond it.
+  const std::filesystem::path folder =
+      PathOf("new") / platform::PathFromUtf8("Caf\xc3\xa9 \xe2\x82\xac \xce\xa9");
+  platform::SetEnvironmentValue("QUARNEL_WORKSPACE", platform::Utf8FromPath(folder));
   File::Create()->Load(path, FileTypeDLS);
-  EXPECT_TRUE(std::filesystem::is_regular_file(PathOf("new/deeper/chcache.tmp")));
-  EXPECT_EQ(WorkspaceFolder(), PathOf("new/deeper"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / "chcache.tmp"));
+  EXPECT_EQ(WorkspaceFolder(), folder);
+}
+
+TEST_F(LoadTest, AWorkspaceThatCannotBeWrittenStopsLoadAndSaveNamingTheFolder) {
+  const std::u16string path = WriteSample();
+  platform::testing::UnwritableFolder folder(dir_);
+  if (folder.Path().empty()) GTEST_SKIP() << "this system offers no folder that cannot be written";
+  platform::SetEnvironmentValue("QUARNEL_WORKSPACE", platform::Utf8FromPath(folder.Path()));
+  Ref<File> doc = File::Create();
+  const std::function<void()> steps[] = {
+      [&] { doc->Load(path, FileTypeDLS); },
+      [&] { doc->Save(PathOf("saved.dls").u16string(), FileTypeDLS); },
+  };
+  for (const auto& step : steps) {
+    try {
+      step();
+      ADD_FAILURE() << "no error for a workspace that cannot be written";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(platform::Utf8FromPath(folder.Path())),
+                std::string::npos)
+          << e.what();
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(PathOf("saved.dls")));
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The library's registration entry: the workspace folder is made ready, or the code says
 // what stands in the way.
 #include "dataapi/Registration.h"
+#include "platform/base/PathText.h"
 #include "platform/component/ResultCode.h"
+#include "platform/tests/ScopedEnvironment.h"
+#include "platform/tests/TestSystem.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::dataapi {
 namespace {
@@ -19,8 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(RegistrationTest, RegisteringReadiesTheWorkspaceOrSaysWhatStandsInTheWay) {
-  const fs::path root =
-      fs::path(::testing::TempDir()) / ("registration-" + std::to_string(::getpid()));
+  const fs::path root = fs::path(::testing::TempDir()) /
+                        ("registration-" + std::to_string(platform::testing::CurrentProcessId()));
   struct Case {
     const char* name;
     fs::path workspace;
@@ -36,22 +37,13 @@ TEST(RegistrationTest, RegisteringReadiesTheWorkspaceOrSaysWhatStandsInTheWay) {
       {"a file on the way", root / "file" / "workspace",
        [&] { std::ofstream(root / "file") << "x"; }, platform::kResultNotAFolder},
   };
-  // Permissions do not hold back root.
-  if (::geteuid() != 0) {
-    cases.push_back({"a folder that cannot be written", root / "read-only",
-                     [&] {
-                       fs::create_directories(root / "read-only");
-                       fs::permissions(root / "read-only",
-                                       fs::perms::owner_read | fs::perms::owner_exec);
-                     },
-                     platform::kResultAccessDenied});
-  }
+  platform::testing::ScopedEnvironment env;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove_all(root);
     fs::create_directories(root);
     c.prepare();
-    ::setenv("QUARNEL_WORKSPACE", c.workspace.c_str(), 1);
+    env.Set("QUARNEL_WORKSPACE", platform::Utf8FromPath(c.workspace));
     EXPECT_EQ(DllRegisterServer(), c.code);
     if (c.code == platform::kResultOk) {
       // Ready, and nothing left behind but the lock file.
@@ -61,10 +53,17 @@ TEST(RegistrationTest, RegisteringReadiesTheWorkspaceOrSaysWhatStandsInTheWay) {
       }
       EXPECT_EQ(names, std::vector<std::string>{"workspace.lock"});
     }
-    fs::permissions(root, fs::perms::owner_all, fs::perm_options::add);
-    if (fs::exists(root / "read-only")) fs::permissions(root / "read-only", fs::perms::owner_all);
   }
-  ::unsetenv("QUARNEL_WORKSPACE");
+  {
+    SCOPED_TRACE("a folder that cannot be written");
+    fs::remove_all(root);
+    fs::create_directories(root);
+    platform::testing::UnwritableFolder folder(root);
+    if (!folder.Path().empty()) {
+      env.Set("QUARNEL_WORKSPACE", platform::Utf8FromPath(folder.Path()));
+      EXPECT_EQ(DllRegisterServer(), platform::kResultAccessDenied);
+    }
+  }
   EXPECT_EQ(DllUnregisterServer(), platform::kResultOk);
   fs::remove_all(root);
 }

@@ -7,15 +7,14 @@
 #include "dataapi/tests/SequenceFiles.h"
 #include "platform/base/Error.h"
 #include "platform/recordset/Recordset.h"
+#include "platform/tests/TestSystem.h"
 
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace quarnel::dataapi::testing {
 namespace {
@@ -451,25 +450,20 @@ TEST_F(SaveTest, AWriteThatFailsHalfWayLeavesTheOldFileAsItWas) {
     for (int32_t k = 0; k < 10; ++k) AddEvent(*doc->Events(), 1, c, 1, k * 1000, 33, k + 1, 1, 0);
   }
   doc->Save(Path("big.dls"), FileTypeDLS);
-  const auto big = static_cast<rlim_t>(std::filesystem::file_size(PathOf("big.dls")));
-  const auto largest_cache =
-      static_cast<rlim_t>(std::max(Cache("chcache.tmp").size(), Cache("dtcache.tmp").size()));
+  const uint64_t big = std::filesystem::file_size(PathOf("big.dls"));
+  const uint64_t largest_cache = std::max(Cache("chcache.tmp").size(), Cache("dtcache.tmp").size());
   ASSERT_LT(largest_cache + 4096, big);
 
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit = saved;
-  limit.rlim_cur = largest_cache + 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   bool failed = false;
-  try {
-    doc->Save(Path("show.dls"), FileTypeDLS);
-  } catch (const Error&) {
-    failed = true;
+  {
+    platform::testing::FileSizeLimit limit(largest_cache + 4096);
+    if (!limit.Active()) GTEST_SKIP() << "this system cannot limit the size of a file";
+    try {
+      doc->Save(Path("show.dls"), FileTypeDLS);
+    } catch (const Error&) {
+      failed = true;
+    }
   }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
   EXPECT_TRUE(failed);
   EXPECT_EQ(ReadFile(PathOf("show.dls")), old);
   for (const auto& entry : std::filesystem::directory_iterator(dir_)) {

@@ -5,19 +5,22 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace quarnel::dataapi::testing {
 namespace {
 
 std::string Image(Recordset& rs) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("quarnel-table-image-" + std::to_string(::getpid()));
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("quarnel-table-image-" + std::to_string(std::random_device{}()));
   rs.Save(path);
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);  // closed before the file is removed
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   std::filesystem::remove(path);
   return bytes;
 }

@@ -10,6 +10,7 @@
 // of their own module, naming the target.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -37,7 +38,7 @@ class ReplacingFile {
 
   std::filesystem::path target_;
   std::filesystem::path beside_;
-  int fd_ = -1;
+  std::intptr_t file_ = -1;  // the file being written (descriptor or handle); -1 when none
 };
 
 }  // namespace quarnel::platform

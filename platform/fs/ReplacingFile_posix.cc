@@ -39,16 +39,16 @@ void SyncFolderOf(const std::filesystem::path& file) noexcept {
 
 ReplacingFile::ReplacingFile(std::filesystem::path target)
     : target_(std::move(target)), beside_(NameBeside(target_)) {
-  fd_ = ::open(beside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd_ < 0) ThrowErrno("create");
+  file_ = ::open(beside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (file_ < 0) ThrowErrno("create");
 }
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Write(std::string_view bytes) {
-  if (fd_ < 0) throw std::system_error(EBADF, std::generic_category(), "write after commit");
+  if (file_ < 0) throw std::system_error(EBADF, std::generic_category(), "write after commit");
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    const ssize_t n = ::write(file_, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       const int cause = errno;
@@ -60,23 +60,23 @@ void ReplacingFile::Write(std::string_view bytes) {
 }
 
 void ReplacingFile::SetExecutable() {
-  if (fd_ < 0) throw std::system_error(EBADF, std::generic_category(), "chmod after commit");
+  if (file_ < 0) throw std::system_error(EBADF, std::generic_category(), "chmod after commit");
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) ThrowErrno("stat");
+  if (::fstat(file_, &st) != 0) ThrowErrno("stat");
   const mode_t mode = st.st_mode & 07777;
-  if (::fchmod(fd_, mode | ((mode & 0444) >> 2)) != 0) ThrowErrno("chmod");
+  if (::fchmod(file_, mode | ((mode & 0444) >> 2)) != 0) ThrowErrno("chmod");
 }
 
 void ReplacingFile::Commit() {
-  if (fd_ < 0) throw std::system_error(EBADF, std::generic_category(), "commit twice");
+  if (file_ < 0) throw std::system_error(EBADF, std::generic_category(), "commit twice");
   auto fail = [this](const char* what) {
     const int cause = errno;
     Discard();
     throw std::system_error(cause, std::generic_category(), what);
   };
-  if (::fsync(fd_) != 0) fail("sync");
-  const int fd = fd_;
-  fd_ = -1;
+  if (::fsync(file_) != 0) fail("sync");
+  const int fd = static_cast<int>(file_);
+  file_ = -1;
   if (::close(fd) != 0) {
     const int cause = errno;
     ::unlink(beside_.c_str());
@@ -92,9 +92,9 @@ void ReplacingFile::Commit() {
 }
 
 void ReplacingFile::Discard() noexcept {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
+  if (file_ >= 0) {
+    ::close(file_);
+    file_ = -1;
   }
   if (!beside_.empty()) {
     ::unlink(beside_.c_str());

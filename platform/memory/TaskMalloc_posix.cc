@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -103,14 +102,6 @@ void TaskMalloc::Free(void* block) noexcept {
 
 size_t TaskMalloc::GetSize(const void* block) const noexcept {
   return block ? HeaderOf(block)->size : 0;
-}
-
-Ref<TaskMalloc> GetTaskMalloc() noexcept {
-  try {
-    return MakeRef<TaskMalloc>();
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
 }
 
 }  // namespace quarnel::platform

@@ -1,5 +1,6 @@
 #include "platform/recordset/RecordsetFile.h"
 
+#include "platform/base/PathText.h"
 #include "platform/fs/ReplacingFile.h"
 #include "platform/recordset/RecordsetErrors.h"
 #include "platform/recordset/adtg/AdtgReader.h"
@@ -15,7 +16,7 @@ namespace quarnel {
 namespace {
 
 std::string Describe(const std::filesystem::path& path, const std::string& what) {
-  return "\"" + path.string() + "\": " + what;
+  return "\"" + platform::Utf8FromPath(path) + "\": " + what;
 }
 
 std::string ReadWholeFile(const std::filesystem::path& path, const char* source) {

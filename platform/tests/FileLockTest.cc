@@ -1,17 +1,13 @@
 #include "platform/fs/FileErrors.h"
 #include "platform/fs/FileLock.h"
-#include "platform/tests/LockProbe.h"
+#include "platform/tests/TestSystem.h"
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 namespace {
@@ -20,8 +16,8 @@ namespace fs = std::filesystem;
 
 fs::path LockPath() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  fs::path dir = fs::path(::testing::TempDir()) /
-                 ("filelock-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+  fs::path dir = fs::path(::testing::TempDir()) / ("filelock-" + std::string(info->name()) + "-" +
+                                                   std::to_string(testing::CurrentProcessId()));
   fs::create_directories(dir);
   return dir / "workspace.lock";
 }

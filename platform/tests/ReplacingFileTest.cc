@@ -2,12 +2,12 @@
 // of that leaves the target as it was and no file of its own behind.
 #include "platform/fs/ReplacingFile.h"
 #include "platform/fs/WholeFile.h"
+#include "platform/tests/TestSystem.h"
 
 #include <filesystem>
 #include <system_error>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 namespace {
@@ -18,8 +18,8 @@ class ReplacingFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) /
-           ("replacing-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+    dir_ = fs::path(::testing::TempDir()) / ("replacing-" + std::string(info->name()) + "-" +
+                                             std::to_string(testing::CurrentProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

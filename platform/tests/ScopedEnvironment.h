@@ -2,7 +2,8 @@
 // they were when it ends.
 #pragma once
 
-#include <cstdlib>
+#include "platform/base/Environment.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -13,28 +14,15 @@ class ScopedEnvironment {
  public:
   ScopedEnvironment() = default;
   ~ScopedEnvironment() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        ::setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        ::unsetenv(name.c_str());
-      }
-    }
+    for (const auto& [name, value] : saved_) SetEnvironmentValue(name, value);
   }
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
   // nullopt removes the variable.
   void Set(const std::string& name, const std::optional<std::string>& value) {
-    if (!saved_.contains(name)) {
-      const char* old = std::getenv(name.c_str());
-      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
-    if (value) {
-      ::setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(name.c_str());
-    }
+    if (!saved_.contains(name)) saved_[name] = EnvironmentValue(name);
+    SetEnvironmentValue(name, value);
   }
 
  private:

@@ -1,11 +1,11 @@
 #include "platform/fs/FileErrors.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/process/ModuleFolder.h"
+#include "platform/tests/TestSystem.h"
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 namespace {
@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 
 fs::path Folder() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  fs::path dir = fs::path(::testing::TempDir()) /
-                 ("wholefile-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+  fs::path dir = fs::path(::testing::TempDir()) / ("wholefile-" + std::string(info->name()) + "-" +
+                                                   std::to_string(testing::CurrentProcessId()));
   fs::create_directories(dir);
   return dir;
 }
@@ -61,7 +61,7 @@ TEST(ModuleFolderTest, TheFolderOfTheRunningProgram) {
   const fs::path folder = ModuleFolder(reinterpret_cast<const void*>(&ModuleFolder));
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(folder.is_absolute());
-  EXPECT_EQ(folder, fs::canonical("/proc/self/exe").parent_path());
+  EXPECT_EQ(folder, fs::canonical(testing::CurrentProgram()).parent_path());
   EXPECT_TRUE(ModuleFolder(nullptr).empty());
 }
 

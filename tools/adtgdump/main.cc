@@ -8,6 +8,8 @@
 // there), 2 for a bad command line.
 
 #include "platform/base/Error.h"
+#include "platform/base/PathText.h"
+#include "platform/base/ProgramArguments.h"
 #include "platform/base/ProgramMain.h"
 #include "tools/adtgdump/DumpJson.h"
 
@@ -30,6 +32,7 @@ std::string ErrnoText() { return errno != 0 ? std::strerror(errno) : "no reason 
 
 int main(int argc, char** argv) {
   using namespace quarnel;
+  const platform::ProgramArguments arguments(argc, argv);
   CLI::App app{"Prints a saved table (Advanced Data TableGram file) as JSON."};
   std::string path;
   bool hex = false;
@@ -39,7 +42,7 @@ int main(int argc, char** argv) {
   app.add_option("--code-page", code_page,
                  "single-byte code page of the text: 1250, 1251, 1252 (default) or 28591");
   try {
-    app.parse(argc, argv);
+    app.parse(arguments.Count(), arguments.Values());
   } catch (const CLI::ParseError& e) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;
@@ -57,11 +60,12 @@ int main(int argc, char** argv) {
   return RunProgram(
       "adtgdump", path,
       [&] {
+        const std::filesystem::path file = platform::PathFromUtf8(path);
         std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) {
+        if (std::filesystem::is_directory(file, ec)) {
           throw std::runtime_error("it is a folder, not a saved table");
         }
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(file, std::ios::binary);
         if (!in) throw std::runtime_error("cannot open the file (" + ErrnoText() + ")");
         const std::string bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());

@@ -1,5 +1,6 @@
 #include "tools/dlstool/DlsCreate.h"
 
+#include "platform/base/PathText.h"
 #include "platform/fs/WholeFile.h"
 #include "tools/dlstool/DlsJson.h"
 
@@ -282,7 +283,7 @@ Ref<dataapi::File> DocumentFromJson(const nlohmann::json& sequence) {
 }
 
 Ref<dataapi::File> DocumentFromJsonFile(const std::string& path) {
-  const std::string text = platform::ReadWholeFile(path, "");
+  const std::string text = platform::ReadWholeFile(platform::PathFromUtf8(path), "");
   json sequence;
   try {
     sequence = json::parse(text);

@@ -18,8 +18,12 @@
 
 #include "dataapi/CompiledRecord.h"
 #include "dataapi/File.h"
+#include "platform/base/Environment.h"
 #include "platform/base/Error.h"
+#include "platform/base/PathText.h"
+#include "platform/base/ProgramArguments.h"
 #include "platform/base/ProgramMain.h"
+#include "platform/base/Terminal.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"
 #include "tools/dlstool/DlsCreate.h"
@@ -31,11 +35,11 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <random>
 #include <stdexcept>
 #include <string>
 
 #include <CLI/CLI.hpp>
-#include <unistd.h>
 
 namespace {
 
@@ -46,16 +50,22 @@ namespace fs = std::filesystem;
 class PrivateWorkspace {
  public:
   PrivateWorkspace() {
-    if (const char* set = std::getenv("QUARNEL_WORKSPACE"); set != nullptr && *set != '\0') {
+    if (const auto set = platform::EnvironmentValue("QUARNEL_WORKSPACE"); set && !set->empty()) {
       return;
     }
-    std::string pattern = (fs::temp_directory_path() / "dlstool-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    // A new folder with a name no other run has: creating it fails when the name is taken.
+    std::error_code ec;
+    const fs::path temp = fs::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; !ec && attempt < 100 && folder_.empty(); ++attempt) {
+      const fs::path candidate = temp / ("dlstool-" + std::to_string(random()));
+      if (fs::create_directory(candidate, ec)) folder_ = candidate;
+    }
+    if (folder_.empty()) {
       throw Error(75, "Path/File access error (no temporary workspace folder can be made)",
                   "dlstool");
     }
-    folder_ = pattern;
-    ::setenv("QUARNEL_WORKSPACE", folder_.c_str(), 1);
+    platform::SetEnvironmentValue("QUARNEL_WORKSPACE", platform::Utf8FromPath(folder_));
   }
   ~PrivateWorkspace() {
     if (folder_.empty()) return;
@@ -87,7 +97,7 @@ int Dump(const std::string& file, const std::string& type) {
   dlstool::LoadedSequence sequence;
   sequence.doc = dataapi::File::Create();
   auto sink = MakeRef<dataapi::FileEventHandlers>();
-  const bool show_progress = ::isatty(STDERR_FILENO) != 0;
+  const bool show_progress = platform::StandardErrorIsTerminal();
   sink->on_status_change = [&](std::u16string& text) {
     if (show_progress) std::cerr << dlstool::Utf8(text) << "\n";
   };
@@ -99,7 +109,7 @@ int Dump(const std::string& file, const std::string& type) {
   sink->on_tool_initialize = collect(sequence.tools);
   sink->on_history_initialize = collect(sequence.history);
   sequence.doc->Advise(sink);
-  const fs::path path(file);
+  const fs::path path = platform::PathFromUtf8(file);
   sequence.doc->Load(path.u16string(), kTypes.at(type));
   sequence.compiled = DataRecords(path);
   dlstool::WriteSequenceJson(std::cout, sequence);
@@ -107,7 +117,7 @@ int Dump(const std::string& file, const std::string& type) {
 }
 
 int Compiled(const std::string& file) {
-  const std::string bytes = platform::ReadWholeFile(file, "");
+  const std::string bytes = platform::ReadWholeFile(platform::PathFromUtf8(file), "");
   const auto records = dataapi::ReadCompiledBlock(bytes, "the block", "");
   dlstool::WriteRecordsJson(std::cout, records);
   return 0;
@@ -115,7 +125,7 @@ int Compiled(const std::string& file) {
 
 // Status texts on standard error when a person watches it.
 void ShowProgress(dataapi::File& doc) {
-  if (::isatty(STDERR_FILENO) == 0) return;
+  if (!platform::StandardErrorIsTerminal()) return;
   auto sink = MakeRef<dataapi::FileEventHandlers>();
   sink->on_status_change = [](std::u16string& text) { std::cerr << dlstool::Utf8(text) << "\n"; };
   doc.Advise(sink);
@@ -123,7 +133,7 @@ void ShowProgress(dataapi::File& doc) {
 
 // A JSON document, or else a sequence file loaded in full.
 Ref<dataapi::File> OpenSequence(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(platform::PathFromUtf8(file), std::ios::binary);
   char first = '\0';
   while (in.get(first) && std::isspace(static_cast<unsigned char>(first))) {
   }
@@ -134,7 +144,7 @@ Ref<dataapi::File> OpenSequence(const std::string& file) {
   }
   Ref<dataapi::File> doc = dataapi::File::Create();
   ShowProgress(*doc);
-  doc->Load(fs::path(file).u16string(), dataapi::FileTypeDLS);
+  doc->Load(platform::PathFromUtf8(file).u16string(), dataapi::FileTypeDLS);
   return doc;
 }
 
@@ -142,7 +152,8 @@ int Create(const std::string& in, const std::string& out, const std::string& typ
   PrivateWorkspace workspace;
   Ref<dataapi::File> doc = dlstool::DocumentFromJsonFile(in);
   ShowProgress(*doc);
-  doc->Save(fs::path(out).u16string(), type == "bak" ? dataapi::FileTypeBAK : dataapi::FileTypeDLS);
+  doc->Save(platform::PathFromUtf8(out).u16string(),
+            type == "bak" ? dataapi::FileTypeBAK : dataapi::FileTypeDLS);
   return 0;
 }
 
@@ -157,6 +168,7 @@ int Compose(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const quarnel::platform::ProgramArguments arguments(argc, argv);
   CLI::App app{"Looks into sequence files (.dls) and compiled playback blocks."};
   app.require_subcommand(1);
   std::string file, type = "dls";
@@ -178,7 +190,7 @@ int main(int argc, char** argv) {
       "compose", "compile a sequence file or a JSON document and print the compiled records");
   compose->add_option("FILE", file, "the sequence file (.dls) or JSON document")->required();
   try {
-    app.parse(argc, argv);
+    app.parse(arguments.Count(), arguments.Values());
   } catch (const CLI::ParseError& e) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;

@@ -1,6 +1,7 @@
 // Every tool given input it cannot use (a folder, a missing file, bytes of the wrong
 // kind) says so in one line on standard error naming the file and the reason, and exits
 // with status 1: never an abort, never a trace of the program's insides.
+#include "platform/tests/TestSystem.h"
 #include "tools/tests/ToolRun.h"
 
 #include <filesystem>
@@ -8,7 +9,6 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,7 +17,9 @@ using quarnel::tools_testing::RunTool;
 using quarnel::tools_testing::ToolRun;
 
 TEST(BadInputTest, EveryToolRefusesInputItCannotUseInOneLineWithStatusOne) {
-  const fs::path dir = fs::path(::testing::TempDir()) / ("tools-bad-" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::path(::testing::TempDir()) /
+      ("tools-bad-" + std::to_string(quarnel::platform::testing::CurrentProcessId()));
   fs::create_directories(dir / "folder.dls");
   std::ofstream(dir / "text.dls") << "plain words, not a saved table\n";
   std::ofstream(dir / "broken.json") << "{\"Title\": ";
@@ -42,7 +44,7 @@ TEST(BadInputTest, EveryToolRefusesInputItCannotUseInOneLineWithStatusOne) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
-    const ToolRun r = RunTool(c.command, dir / "stderr.txt");
+    const ToolRun r = RunTool(c.command);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     ASSERT_FALSE(r.err.empty());

@@ -2,35 +2,57 @@
 // standard output and standard error.
 #pragma once
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include "platform/tests/TestSystem.h"
 
-#include <sys/wait.h>
+#include <string>
+#include <vector>
 
 namespace quarnel::tools_testing {
 
-struct ToolRun {
-  int status;  // exit status; -1 when the tool did not exit (a signal ended it)
-  std::string out;
-  std::string err;
-};
+using platform::testing::ToolRun;
 
-// Runs the shell command `command`, its standard error sent through `err_file`.
-inline ToolRun RunTool(const std::string& command, const std::filesystem::path& err_file) {
-  FILE* p = popen((command + " 2>\"" + err_file.string() + "\"").c_str(), "r");
-  if (!p) return {-1, "", ""};
-  std::string out;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-  const int rc = pclose(p);
-  std::ifstream in(err_file);
-  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out,
-          std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())};
+// Runs a command line as a person types it, on every system alike: words apart by
+// spaces, a "quoted" word may hold spaces (backslashes are plain characters, as in
+// Windows paths). Leading NAME=VALUE words set a variable for the tool, and a leading
+// `env -u NAME` removes one. No shell is involved.
+inline ToolRun RunTool(const std::string& command) {
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false, quoted = false;
+  for (char c : command) {
+    if (c == '"') {
+      quoted = !quoted;
+      in_word = true;
+    } else if (c == ' ' && !quoted) {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word.push_back(c);
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(word);
+
+  platform::testing::EnvironmentChanges environment;
+  size_t first = 0;
+  for (;;) {
+    if (first + 2 < words.size() && words[first] == "env" && words[first + 1] == "-u") {
+      environment[words[first + 2]] = std::nullopt;
+      first += 3;
+    } else if (first < words.size() && words[first].find('=') != std::string::npos &&
+               words[first].find('=') > 0) {
+      const size_t eq = words[first].find('=');
+      environment[words[first].substr(0, eq)] = words[first].substr(eq + 1);
+      ++first;
+    } else {
+      break;
+    }
+  }
+  if (first >= words.size()) return {-1, "", "no program to run"};
+  const std::vector<std::string> args(words.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+                                      words.end());
+  return platform::testing::RunTool(words[first], args, environment);
 }
 
 }  // namespace quarnel::tools_testing

@@ -261,6 +261,9 @@ size_t EstimateSize(const RecordTable& t) {
   return 512 + 64 * t.FieldCount() + per_row * t.RowCount() + text;
 }
 
+// Whether a count fits the file's 32-bit field (a 64-bit size_t can exceed it).
+bool FitsIn32Bits(uint64_t count) { return count <= 0xFFFFFFFFu; }
+
 }  // namespace
 
 std::string WriteAdtg(const RecordTable& table, SavedRows rows) {
@@ -268,7 +271,7 @@ std::string WriteAdtg(const RecordTable& table, SavedRows rows) {
     throw recordset_errors::DataOverflow(
         kSource, std::to_string(table.FieldCount()) + " fields; a saved table holds 65535");
   }
-  if (table.RowCount() > 0xFFFFFFFFull) {
+  if (!FitsIn32Bits(table.RowCount())) {
     throw recordset_errors::DataOverflow(kSource, "too many rows for a saved table");
   }
   Out out;

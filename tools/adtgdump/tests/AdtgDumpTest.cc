@@ -1,7 +1,7 @@
 // adtgdump as people and scripts run it: the JSON of a file, the --hex form, and a clear
 // message with exit status 1 for a file it cannot read.
-#include <array>
-#include <cstdio>
+#include "tools/tests/ToolRun.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 namespace {
 
@@ -21,17 +20,11 @@ struct DumpRun {
   std::string out;
 };
 
-// Runs adtgdump with `args`; standard error is captured with standard output.
+// Runs adtgdump with `args`; standard error is captured after standard output.
 DumpRun Dump(const std::string& args) {
-  const std::string cmd = std::string("\"") + ADTGDUMP_PATH + "\" " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return {-1, ""};
-  std::string out;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-  const int rc = pclose(p);
-  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
+  const quarnel::tools_testing::ToolRun r =
+      quarnel::tools_testing::RunTool(std::string("\"") + ADTGDUMP_PATH + "\" " + args);
+  return {r.status, r.out + r.err};
 }
 
 std::string Quoted(const fs::path& p) { return "\"" + p.string() + "\""; }

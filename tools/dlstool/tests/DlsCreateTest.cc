@@ -2,20 +2,18 @@
 // compiled; and errors that name the entry the document refuses.
 #include "dataapi/RampCalc.h"
 #include "dataapi/tests/SequenceFiles.h"
+#include "platform/tests/TestSystem.h"
 #include "tools/dlstool/DlsCreate.h"
 #include "tools/dlstool/DlsJson.h"
+#include "tools/tests/ToolRun.h"
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace quarnel::dlstool {
 namespace {
@@ -138,7 +136,7 @@ class DlsCreateToolTest : public ::testing::Test {
     dir_ = fs::path(::testing::TempDir()) /
            ("dlscreate-" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-            std::to_string(::getpid()));
+            std::to_string(platform::testing::CurrentProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -146,21 +144,14 @@ class DlsCreateToolTest : public ::testing::Test {
 
   // Runs dlstool; its standard output, and the exit status in `status`.
   std::string Tool(const std::string& args, int* status = nullptr) {
-    const std::string cmd = std::string("\"") + DLSTOOL_PATH + "\" " + args + " 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf;
-    size_t n;
-    while (p && (n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int rc = p ? pclose(p) : -1;
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
+    const tools_testing::ToolRun r =
+        tools_testing::RunTool(std::string("\"") + DLSTOOL_PATH + "\" " + args);
+    if (status) *status = r.status;
+    return r.out;
   }
   std::string Path(const std::string& name) const { return "\"" + (dir_ / name).string() + "\""; }
   void Write(const std::string& name, const std::string& text) const {
-    std::FILE* f = std::fopen((dir_ / name).c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    std::ofstream(dir_ / name, std::ios::binary) << text;
   }
 
   fs::path dir_;

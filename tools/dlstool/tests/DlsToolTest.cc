@@ -1,6 +1,7 @@
 // dlstool as people and scripts run it: the JSON of a loaded sequence and of a block
 // file, and a clear message with a non-zero exit status for what it cannot load.
 #include "dataapi/tests/SequenceFiles.h"
+#include "platform/tests/TestSystem.h"
 #include "tools/tests/ToolRun.h"
 
 #include <filesystem>
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
 
 namespace quarnel::dataapi::testing {
 namespace {
@@ -25,8 +25,8 @@ class DlsToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) /
-           ("dlstool-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+    dir_ = fs::path(::testing::TempDir()) / ("dlstool-" + std::string(info->name()) + "-" +
+                                             std::to_string(platform::testing::CurrentProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -34,7 +34,7 @@ class DlsToolTest : public ::testing::Test {
 
   // Runs dlstool with `args`, standard output and standard error apart.
   ToolRun Tool(const std::string& args, const std::string& env = "") {
-    return RunTool(env + " \"" + DLSTOOL_PATH + "\" " + args, dir_ / "stderr.txt");
+    return RunTool(env + " \"" + DLSTOOL_PATH + "\" " + args);
   }
 
   std::string Quoted(const std::string& name) { return "\"" + (dir_ / name).string() + "\""; }

@@ -1,17 +1,14 @@
-#include "platform/fs/FileErrors.h"
 #include "platform/fs/FileLock.h"
 
-#include <cerrno>
+#include "platform/base/PathText.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/SystemFileLock.h"
+
 #include <condition_variable>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 namespace {
@@ -21,7 +18,7 @@ namespace {
 struct HeldLock {
   std::thread::id owner;
   int depth = 0;
-  int fd = -1;
+  SystemLockHandle handle = kNoSystemLock;
 };
 
 struct LockTable {
@@ -39,25 +36,7 @@ std::string KeyOf(const std::filesystem::path& lock_file) {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::weakly_canonical(lock_file, ec);
   if (ec) p = std::filesystem::absolute(lock_file, ec);
-  return (ec ? lock_file : p).string();
-}
-
-// Opens the lock file and waits for the system lock on it; the descriptor, or -1 with
-// errno set.
-int OpenAndLock(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  int rc;
-  do {
-    rc = ::flock(fd, LOCK_EX);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return -1;
-  }
-  return fd;
+  return Utf8FromPath(ec ? lock_file : p);
 }
 
 }  // namespace
@@ -78,19 +57,17 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lock_file, con
   }
   // Claimed for this thread before waiting on the system lock, so that other threads of
   // the process wait above instead of on the file.
-  table.locks[key_] = HeldLock{me, 1, -1};
+  table.locks[key_] = HeldLock{me, 1, kNoSystemLock};
   guard.unlock();
-  const int fd = OpenAndLock(key_);
-  const int saved = errno;
+  std::string why;
+  const SystemLockHandle handle = LockFileForProcess(key_, why);
   guard.lock();
-  if (fd < 0) {
+  if (handle == kNoSystemLock) {
     table.locks.erase(key_);
     table.released.notify_all();
-    throw FileAccessError(
-        source, lock_file,
-        std::string("the lock file could not be locked: ") + std::strerror(saved));
+    throw FileAccessError(source, lock_file, "the lock file could not be locked: " + why);
   }
-  table.locks[key_].fd = fd;
+  table.locks[key_].handle = handle;
 }
 
 ExclusiveFileLock::~ExclusiveFileLock() {
@@ -98,7 +75,7 @@ ExclusiveFileLock::~ExclusiveFileLock() {
   std::lock_guard<std::mutex> guard(table.mutex);
   auto it = table.locks.find(key_);
   if (it == table.locks.end() || --it->second.depth > 0) return;
-  if (it->second.fd >= 0) ::close(it->second.fd);  // closing lets go of the system lock
+  UnlockFileForProcess(it->second.handle);
   table.locks.erase(it);
   table.released.notify_all();
 }

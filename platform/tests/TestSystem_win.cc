@@ -1,0 +1,216 @@
+#include "platform/base/WideText_win.h"
+#include "platform/tests/TestSystem.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <thread>
+
+// clang-format off
+#include <windows.h>  // before the other system headers
+#include <aclapi.h>
+// clang-format on
+
+namespace quarnel::platform::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Whether a file can be created in the folder right now.
+bool TakesFiles(const fs::path& folder) {
+  const fs::path probe = folder / ("probe-" + std::to_string(GetCurrentProcessId()));
+  const HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+// One argument as the C runtime of the program reads it back: quoted when it holds
+// spaces or quotes, with the backslashes before a quote doubled.
+std::wstring Quoted(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(2 * backslashes, L'\\');
+  out.push_back(L'"');
+  return out;
+}
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
+}
+
+// The environment block of a child: this process's, changed (names compare without case).
+std::wstring ChildEnvironment(const EnvironmentChanges& changes) {
+  std::vector<std::wstring> changed;
+  for (const auto& change : changes) changed.push_back(Upper(WideFromUtf8(change.first)));
+  std::wstring block;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* e = strings; e != nullptr && *e != L'\0'; e += wcslen(e) + 1) {
+    const std::wstring entry(e);
+    const size_t eq = entry.find(L'=', 1);  // hidden entries such as "=C:=C:\" start with '='
+    if (std::find(changed.begin(), changed.end(), Upper(entry.substr(0, eq))) != changed.end()) {
+      continue;
+    }
+    block += entry;
+    block.push_back(L'\0');
+  }
+  if (strings != nullptr) FreeEnvironmentStringsW(strings);
+  for (const auto& [name, value] : changes) {
+    if (!value) continue;
+    block += WideFromUtf8(name + "=" + *value);
+    block.push_back(L'\0');
+  }
+  block.push_back(L'\0');
+  return block;
+}
+
+void ReadAll(HANDLE pipe, std::string& into) {
+  char buf[4096];
+  DWORD n = 0;
+  while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n > 0) into.append(buf, n);
+}
+
+}  // namespace
+
+int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+fs::path CurrentProgram() {
+  std::wstring name(32768, L'\0');
+  name.resize(GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size())));
+  return fs::path(name);
+}
+
+// A lock on Windows belongs to the handle it was taken through, so a second handle of
+// this process meets it exactly as another process would.
+bool FreeForAnotherProcess(const fs::path& path) {
+  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  OVERLAPPED whole{};
+  const bool free = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                               MAXDWORD, &whole) != 0;
+  if (free) UnlockFileEx(h, 0, MAXDWORD, MAXDWORD, &whole);
+  CloseHandle(h);
+  return free;
+}
+
+ToolRun RunTool(const fs::path& program, const std::vector<std::string>& args,
+                const EnvironmentChanges& environment) {
+  std::wstring command = Quoted(program.wstring());
+  for (const std::string& a : args) command += L" " + Quoted(WideFromUtf8(a));
+  std::wstring env = ChildEnvironment(environment);
+
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out_read, out_write, err_read, err_write;
+  if (!CreatePipe(&out_read, &out_write, &inherit, 0)) return {-1, "", "no pipe"};
+  if (!CreatePipe(&err_read, &err_write, &inherit, 0)) {
+    CloseHandle(out_read);
+    CloseHandle(out_write);
+    return {-1, "", "no pipe"};
+  }
+  SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+  const HANDLE null_in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = null_in;
+  startup.hStdOutput = out_write;
+  startup.hStdError = err_write;
+  PROCESS_INFORMATION process{};
+  const BOOL started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                     env.data(), nullptr, &startup, &process);
+  const DWORD start_error = GetLastError();
+  CloseHandle(out_write);
+  CloseHandle(err_write);
+  if (null_in != INVALID_HANDLE_VALUE) CloseHandle(null_in);
+  ToolRun run{-1, "", ""};
+  if (!started) {
+    CloseHandle(out_read);
+    CloseHandle(err_read);
+    run.err = "the program could not be started: " + SystemErrorText(start_error);
+    return run;
+  }
+  std::thread errors([&] { ReadAll(err_read, run.err); });
+  ReadAll(out_read, run.out);
+  errors.join();
+  CloseHandle(out_read);
+  CloseHandle(err_read);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  // Exception codes (0xC0000005 and the like) are crashes, not statuses.
+  run.status = code >= 0xC0000000u ? -1 : static_cast<int>(code);
+  return run;
+}
+
+UnwritableFolder::UnwritableFolder(const fs::path& scratch) {
+  // A folder whose access list denies everyone new files and folders.
+  const fs::path made = scratch / "read-only";
+  fs::create_directories(made);
+  EXPLICIT_ACCESSW deny{};
+  deny.grfAccessPermissions = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY;
+  deny.grfAccessMode = DENY_ACCESS;
+  deny.grfInheritance = NO_INHERITANCE;
+  deny.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+  deny.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+  deny.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
+  PACL old_acl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  std::wstring name = made.wstring();
+  if (GetNamedSecurityInfoW(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &old_acl, nullptr, &descriptor) == ERROR_SUCCESS) {
+    PACL new_acl = nullptr;
+    if (SetEntriesInAclW(1, &deny, old_acl, &new_acl) == ERROR_SUCCESS) {
+      SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, new_acl, nullptr);
+      LocalFree(new_acl);
+    }
+    LocalFree(descriptor);
+  }
+  if (!TakesFiles(made)) {
+    path_ = made;
+    made_ = true;
+    return;
+  }
+  std::error_code ignored;
+  fs::remove(made, ignored);
+  // Wine keeps no access lists; its files follow the build machine's permissions, which
+  // do not hold back root. The build machine's folder of kernel devices does, and Wine
+  // shows it as Z:\sys.
+  const fs::path devices = L"Z:\\sys";
+  if (fs::is_directory(devices, ignored) && !TakesFiles(devices)) path_ = devices;
+}
+
+UnwritableFolder::~UnwritableFolder() {
+  if (!made_) return;
+  // An empty, unprotected list: the folder takes its access from its parent again.
+  ACL empty{};
+  InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+  std::wstring name = path_.wstring();
+  SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                        DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                        nullptr, &empty, nullptr);
+}
+
+// Windows has no limit on the size of a process's files.
+FileSizeLimit::FileSizeLimit(uint64_t) {}
+FileSizeLimit::~FileSizeLimit() = default;
+
+}  // namespace quarnel::platform::testing
