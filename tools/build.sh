@@ -3,6 +3,8 @@
 #   tools/build.sh            normal build in build/: Release, the build users run
 #   tools/build.sh sanitize   AddressSanitizer + UndefinedBehaviorSanitizer in build-sanitize/
 #   tools/build.sh fuzz       libFuzzer targets (clang) in build-fuzz/
+#   tools/build.sh windows    32-bit Windows build (mingw-w64) in build-windows/; its tests
+#                             run under Wine (tools/test-windows.sh)
 # Every flavour treats compiler warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +18,9 @@ case "$flavour" in
   fuzz)     dir=build-fuzz;     args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_FUZZ=ON
                                       -DQUARNEL_BUILD_TESTS=OFF -DQUARNEL_BUILD_BENCH=OFF
                                       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  *) echo "build: unknown flavour '$flavour' (normal, sanitize or fuzz)" >&2; exit 2 ;;
+  windows)  dir=build-windows;  args=(-DCMAKE_BUILD_TYPE=Release -DQUARNEL_BUILD_BENCH=OFF
+                                      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake) ;;
+  *) echo "build: unknown flavour '$flavour' (normal, sanitize, fuzz or windows)" >&2; exit 2 ;;
 esac
 
 echo "== Building ($flavour) in $dir/"
