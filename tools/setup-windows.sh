@@ -7,6 +7,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686                  # the 32-bit cross compiler (posix thread model)
+  googletest                          # GoogleTest sources, built by the cross build
   wine wine32:i386                    # runs the Windows tests
   wine64-tools                        # widl: interface definitions for the COM server
 )
