@@ -1,7 +1,7 @@
 #include "net/TextCodec.h"
 
+#include "platform/base/CodePage.h"
 #include "platform/base/Utf8.h"
-#include "platform/recordset/CodePage.h"
 
 #include <algorithm>
 #include <array>

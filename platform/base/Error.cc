@@ -1,5 +1,6 @@
 #include "platform/base/Error.h"
 
+#include <cstring>
 #include <utility>
 
 namespace quarnel {
@@ -32,6 +33,10 @@ Error Error::TypeMismatch(std::string source) {
 
 Error Error::ObjectNotSet(std::string source) {
   return Error(kObjectNotSet, "Object variable or With block variable not set", std::move(source));
+}
+
+Error Error::SystemCall(std::string source, const std::string& what, int code) {
+  return Error(code, what + " (" + std::strerror(code) + ")", std::move(source));
 }
 
 }  // namespace quarnel

@@ -1,8 +1,9 @@
 // The one error type of the project.
 //
 // A failure that the system numbers (the runtime errors 6, 7, 9, 11, 13 and 91, the socket
-// object's 40006 to 40026, the platform's socket error numbers, the recordset errors)
-// travels as an Error: its number, its description and its source, the member that
+// object's 40006 to 40026, the platform's socket error numbers, the recordset errors,
+// file access, the file formats, a failed call to the operating system) travels as an
+// Error: its number, its description and its source, the member that
 // raised it ("UniSock.GetData", "DataTable.InsertRows"). Library members throw it;
 // the binary interface layer turns it into a status with error information, and
 // programs print it in words.
@@ -40,6 +41,9 @@ class Error : public std::exception {
   static Error DivisionByZero(std::string source);
   static Error TypeMismatch(std::string source);
   static Error ObjectNotSet(std::string source);
+  // A call to the operating system that failed with the system's error code `code`
+  // (errno): the number is the code, the description `what` could not be done and why.
+  static Error SystemCall(std::string source, const std::string& what, int code);
 
  private:
   int32_t number_;

@@ -1,9 +1,9 @@
 #include "platform/loop/CrossThreadQueue.h"
 
+#include "platform/base/Error.h"
+
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include <sys/eventfd.h>
@@ -14,8 +14,7 @@ namespace quarnel::platform {
 CrossThreadQueue::CrossThreadQueue() {
   event_fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (event_fd_ < 0) {
-    throw std::runtime_error(std::string("cannot create the loop's wake-up descriptor: ") +
-                             std::strerror(errno));
+    throw Error::SystemCall("EventLoop", "cannot create the loop's wake-up descriptor", errno);
   }
 }
 

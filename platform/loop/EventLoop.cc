@@ -1,14 +1,12 @@
 #include "platform/loop/EventLoop.h"
 
+#include "platform/base/Error.h"
 #include "platform/loop/CrossThreadQueue.h"
 #include "platform/loop/SignalWatch.h"
 #include "platform/window/WindowTable.h"
 
 #include <array>
 #include <cerrno>
-#include <cstring>
-#include <stdexcept>
-#include <string>
 
 #include <sys/epoll.h>
 #include <sys/timerfd.h>
@@ -21,9 +19,7 @@ namespace {
 constexpr uint64_t kTimerKey = 0;
 constexpr uint64_t kWakeKey = ~uint64_t{0};
 
-[[noreturn]] void Fail(const char* what) {
-  throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
-}
+[[noreturn]] void Fail(const char* what) { throw Error::SystemCall("EventLoop", what, errno); }
 
 uint32_t ToEpoll(uint32_t interest) {
   uint32_t events = 0;

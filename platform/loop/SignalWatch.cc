@@ -1,8 +1,8 @@
 #include "platform/loop/SignalWatch.h"
 
+#include "platform/base/Error.h"
+
 #include <cerrno>
-#include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include <pthread.h>
@@ -21,7 +21,7 @@ SignalWatch::SignalWatch() {
   if (fd_ < 0) {
     int error = errno;
     pthread_sigmask(SIG_SETMASK, &previous_mask_, nullptr);
-    throw std::runtime_error(std::string("cannot watch the quit signals: ") + std::strerror(error));
+    throw Error::SystemCall("EventLoop", "cannot watch the quit signals", error);
   }
 }
 

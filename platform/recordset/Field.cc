@@ -1,6 +1,6 @@
 #include "platform/recordset/Field.h"
 
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
 #include "platform/recordset/Recordset.h"
 #include "platform/recordset/RecordsetErrors.h"
 

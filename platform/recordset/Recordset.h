@@ -11,7 +11,7 @@
 // RecordsetErrors.h). A Recordset is used from one thread.
 #pragma once
 
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
 #include "platform/recordset/Fields.h"
 #include "platform/recordset/RecordTable.h"
 #include "platform/recordset/RecordsetFile.h"

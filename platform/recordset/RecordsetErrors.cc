@@ -16,13 +16,6 @@ Error InvalidUseOfNull(std::string source) {
   return Make(kInvalidUseOfNull, "Invalid use of Null", std::move(source), {});
 }
 
-Error InvalidArgument(std::string source, const std::string& detail) {
-  return Make(kInvalidArgument,
-              "Arguments are of the wrong type, are out of acceptable range, or are in "
-              "conflict with one another.",
-              std::move(source), detail);
-}
-
 Error OpeningFile(std::string source, const std::string& detail) {
   return Make(kOpeningFile, "File could not be opened.", std::move(source), detail);
 }
@@ -56,12 +49,6 @@ Error ItemNotFound(std::string source, const std::string& detail) {
 
 Error ObjectInCollection(std::string source, const std::string& detail) {
   return Make(kObjectInCollection, "Object is already in collection. Cannot append.",
-              std::move(source), detail);
-}
-
-Error DataConversion(std::string source, const std::string& detail) {
-  return Make(kDataConversion,
-              "Application uses a value of the wrong type for the current operation.",
               std::move(source), detail);
 }
 

@@ -4,6 +4,7 @@
 // so that a person reading the message learns what went wrong and where.
 #pragma once
 
+#include "platform/base/ConversionErrors.h"
 #include "platform/base/Error.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 namespace quarnel::recordset_errors {
 
 inline constexpr int32_t kInvalidUseOfNull = 94;
-inline constexpr int32_t kInvalidArgument = 3001;
+using conversion_errors::kInvalidArgument;
 inline constexpr int32_t kOpeningFile = 3002;
 inline constexpr int32_t kReadFile = 3003;
 inline constexpr int32_t kWriteFile = 3004;
@@ -20,13 +21,13 @@ inline constexpr int32_t kNoCurrentRecord = 3021;
 inline constexpr int32_t kIllegalOperation = 3219;
 inline constexpr int32_t kItemNotFound = 3265;
 inline constexpr int32_t kObjectInCollection = 3367;
-inline constexpr int32_t kDataConversion = 3421;
+using conversion_errors::kDataConversion;
 inline constexpr int32_t kObjectClosed = 3704;
 inline constexpr int32_t kObjectOpen = 3705;
 inline constexpr int32_t kDataOverflow = 3721;
 
 Error InvalidUseOfNull(std::string source);
-Error InvalidArgument(std::string source, const std::string& detail = {});
+using conversion_errors::InvalidArgument;
 Error OpeningFile(std::string source, const std::string& detail = {});
 Error ReadFile(std::string source, const std::string& detail = {});
 Error WriteFile(std::string source, const std::string& detail = {});
@@ -34,7 +35,7 @@ Error NoCurrentRecord(std::string source);
 Error IllegalOperation(std::string source, const std::string& detail = {});
 Error ItemNotFound(std::string source, const std::string& detail = {});
 Error ObjectInCollection(std::string source, const std::string& detail = {});
-Error DataConversion(std::string source, const std::string& detail = {});
+using conversion_errors::DataConversion;
 Error ObjectClosed(std::string source);
 Error ObjectOpen(std::string source);
 Error DataOverflow(std::string source, const std::string& detail = {});

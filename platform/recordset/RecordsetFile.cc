@@ -47,7 +47,7 @@ RecordTable LoadTableFile(const std::filesystem::path& path, const char* source)
     return std::move(adtg::ReadAdtg(data, options).table);
   } catch (const adtg::AdtgFormatError& e) {
     throw recordset_errors::ReadFile(source,
-                                     Describe(path, "not a saved table: " + std::string(e.what())));
+                                     Describe(path, "not a saved table: " + e.Description()));
   }
 }
 

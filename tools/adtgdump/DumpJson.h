@@ -7,7 +7,7 @@
 // lower-case hexadecimal of its bytes as stored.
 #pragma once
 
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
 #include "platform/recordset/adtg/AdtgReader.h"
 
 #include <nlohmann/json.hpp>

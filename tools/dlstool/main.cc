@@ -24,6 +24,7 @@
 #include "platform/base/ProgramArguments.h"
 #include "platform/base/ProgramMain.h"
 #include "platform/base/Terminal.h"
+#include "platform/fs/FileErrors.h"
 #include "platform/fs/WholeFile.h"
 #include "platform/recordset/Recordset.h"
 #include "tools/dlstool/DlsCreate.h"
@@ -62,8 +63,8 @@ class PrivateWorkspace {
       if (fs::create_directory(candidate, ec)) folder_ = candidate;
     }
     if (folder_.empty()) {
-      throw Error(75, "Path/File access error (no temporary workspace folder can be made)",
-                  "dlstool");
+      throw platform::FileAccessError("dlstool", temp,
+                                      "no temporary workspace folder can be made in it");
     }
     platform::SetEnvironmentValue("QUARNEL_WORKSPACE", platform::Utf8FromPath(folder_));
   }

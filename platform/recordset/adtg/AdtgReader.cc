@@ -1,6 +1,7 @@
 #include "platform/recordset/adtg/AdtgReader.h"
 
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
+#include "platform/recordset/RecordsetErrors.h"
 #include "platform/recordset/adtg/AdtgFormat.h"
 #include "platform/recordset/adtg/ByteCursor.h"
 #include "platform/recordset/adtg/ColumnLayout.h"
@@ -310,9 +311,10 @@ class Reader {
 }  // namespace
 
 AdtgFormatError::AdtgFormatError(size_t offset, std::string expected)
-    : offset_(offset), expected_(std::move(expected)) {
-  message_ = "byte " + std::to_string(offset_) + ": expected " + expected_;
-}
+    : Error(recordset_errors::kReadFile,
+            "byte " + std::to_string(offset) + ": expected " + expected, ""),
+      offset_(offset),
+      expected_(std::move(expected)) {}
 
 AdtgImage ReadAdtg(std::string_view data, const AdtgReadOptions& options) {
   try {

@@ -12,10 +12,10 @@
 // first reading) only when that fails too.
 #pragma once
 
+#include "platform/base/Error.h"
 #include "platform/recordset/RecordTable.h"
 
 #include <cstddef>
-#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,18 +39,18 @@ struct AdtgReadOptions {
   bool keep_deleted = true;
 };
 
-class AdtgFormatError : public std::exception {
+// A file that is not a table in the format: a read-file error (3003) whose description
+// names the byte and what was expected there, "byte 419: expected the end token 0x0F,
+// found 0x41".
+class AdtgFormatError : public Error {
  public:
   AdtgFormatError(size_t offset, std::string expected);
   size_t offset() const { return offset_; }
   const std::string& expected() const { return expected_; }
-  // "byte 419: expected the end token 0x0F, found 0x41"
-  const char* what() const noexcept override { return message_.c_str(); }
 
  private:
   size_t offset_;
   std::string expected_;
-  std::string message_;
 };
 
 // Decodes a whole file's bytes. Raises AdtgFormatError.

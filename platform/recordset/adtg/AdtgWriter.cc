@@ -1,6 +1,6 @@
 #include "platform/recordset/adtg/AdtgWriter.h"
 
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
 #include "platform/recordset/RecordsetErrors.h"
 #include "platform/recordset/adtg/AdtgFormat.h"
 #include "platform/recordset/adtg/ColumnLayout.h"

@@ -1,7 +1,7 @@
 // Every sample table read and compared with the XML save the recordset library made of
 // the same recordset: field names, types, sizes and nullability; every row's state and
 // values, with null told apart from "".
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
 #include "platform/recordset/FixedValues.h"
 #include "platform/recordset/adtg/AdtgReader.h"
 #include "platform/recordset/tests/SampleFiles.h"

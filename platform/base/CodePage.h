@@ -1,8 +1,8 @@
 // CodePage: a single-byte character set, for turning stored text bytes into characters
-// and back at the edge of the program. Every one of the 256 byte values maps to exactly
-// one character and back, so bytes survive any number of round trips; bytes a code page
-// leaves unassigned map to the control character with the same number. Characters the
-// code page cannot write are refused, never replaced.
+// and back at the edge of the program (saved tables, socket text). Every one of the 256 byte values
+// maps to exactly one character and back, so bytes survive any number of round trips; bytes a code
+// page leaves unassigned map to the control character with the same number. Characters the code
+// page cannot write are refused, never replaced.
 //
 // Characters travel as UTF-8 (std::string) or UTF-16 (std::u16string).
 #pragma once

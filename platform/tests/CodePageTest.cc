@@ -1,6 +1,6 @@
+#include "platform/base/CodePage.h"
+#include "platform/base/ConversionErrors.h"
 #include "platform/base/Error.h"
-#include "platform/recordset/CodePage.h"
-#include "platform/recordset/RecordsetErrors.h"
 
 #include <string>
 
@@ -46,10 +46,10 @@ TEST(CodePageTest, RefusesWhatItCannotWrite) {
     }
     return 0;
   };
-  EXPECT_EQ(error_of("\xE4\xB8\x80"), recordset_errors::kDataConversion);  // U+4E00
-  EXPECT_EQ(error_of("\xC3"), recordset_errors::kDataConversion);          // cut short
-  EXPECT_EQ(error_of("\xC0\x80"), recordset_errors::kDataConversion);      // overlong
-  EXPECT_EQ(error_of("\xED\xA0\x80"), recordset_errors::kDataConversion);  // surrogate
+  EXPECT_EQ(error_of("\xE4\xB8\x80"), conversion_errors::kDataConversion);  // U+4E00
+  EXPECT_EQ(error_of("\xC3"), conversion_errors::kDataConversion);          // cut short
+  EXPECT_EQ(error_of("\xC0\x80"), conversion_errors::kDataConversion);      // overlong
+  EXPECT_EQ(error_of("\xED\xA0\x80"), conversion_errors::kDataConversion);  // surrogate
   EXPECT_THROW(CodePage(949), Error);
 }
 

@@ -1,7 +1,7 @@
-#include "platform/recordset/CodePage.h"
+#include "platform/base/CodePage.h"
 
+#include "platform/base/ConversionErrors.h"
 #include "platform/base/Utf8.h"
-#include "platform/recordset/RecordsetErrors.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,7 +75,7 @@ std::string CharName(char32_t c) {
 // Decodes one UTF-8 character at text[i], advancing i. Raises on malformed input.
 char32_t NextUtf8(std::string_view text, size_t& i, const char* source) {
   if (const std::optional<char32_t> c = ::quarnel::NextUtf8(text, i)) return *c;
-  throw recordset_errors::DataConversion(source, "malformed UTF-8 at byte " + std::to_string(i));
+  throw conversion_errors::DataConversion(source, "malformed UTF-8 at byte " + std::to_string(i));
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ CodePage::CodePage() : CodePage(1252) {}
 
 CodePage::CodePage(int32_t number) : number_(number) {
   if (number != 1250 && number != 1251 && number != 1252 && number != 28591) {
-    throw recordset_errors::InvalidArgument(
+    throw conversion_errors::InvalidArgument(
         "CodePage",
         "code page " + std::to_string(number) + " is not supported; use 1250, 1251, 1252 or 28591");
   }
@@ -124,7 +124,7 @@ std::string CodePage::FromUtf8(std::string_view text, const char* source) const 
     const char32_t c = NextUtf8(text, i, source);
     const int b = ByteOf(c);
     if (b < 0) {
-      throw recordset_errors::DataConversion(
+      throw conversion_errors::DataConversion(
           source,
           "character " + CharName(c) + " has no byte in code page " + std::to_string(number_));
     }
@@ -139,7 +139,7 @@ std::string CodePage::FromUtf16(std::u16string_view text, const char* source) co
   for (char16_t c : text) {
     const int b = ByteOf(c);
     if (b < 0) {
-      throw recordset_errors::DataConversion(
+      throw conversion_errors::DataConversion(
           source,
           "character " + CharName(c) + " has no byte in code page " + std::to_string(number_));
     }
