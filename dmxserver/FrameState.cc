@@ -5,12 +5,14 @@
 namespace quarnel::dmx {
 
 DataDatagram ClassifyDataDatagram(int64_t bytes_total) {
-  if (bytes_total == 28) return DataDatagram::kShutdown;
-  if (bytes_total > 512) return DataDatagram::kFrame;
+  if (bytes_total == static_cast<int64_t>(kShutdownDatagramSize)) return DataDatagram::kShutdown;
+  if (bytes_total > static_cast<int64_t>(kChannelCount)) return DataDatagram::kFrame;
   return DataDatagram::kIgnored;
 }
 
-bool IsTestDatagram(int64_t bytes_total) { return bytes_total == 4; }
+bool IsTestDatagram(int64_t bytes_total) {
+  return bytes_total == static_cast<int64_t>(kTestDatagramSize);
+}
 
 bool FrameState::TakeFrame(std::span<const uint8_t> datagram, SteadyTime now) {
   if (datagram.size() != kFrameDatagramSize) return false;
@@ -29,7 +31,8 @@ bool FrameState::TakeTest(std::span<const uint8_t> datagram) {
 
 Frame FrameState::OutputFrame() const {
   Frame frame = dmx_data_;
-  if (test_channel_ > 0 && test_channel_ < 512) frame[static_cast<size_t>(test_channel_ - 1)] = 255;
+  if (test_channel_ > 0 && test_channel_ <= kHighestTestChannel)
+    frame[static_cast<size_t>(test_channel_ - 1)] = 255;
   return frame;
 }
 

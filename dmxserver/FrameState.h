@@ -1,17 +1,15 @@
 // What the DMX output server keeps between datagrams and frame ticks: the current frame
 // (DMXData), the channel under test (TestChannel) and when the last frame arrived
-// (LastFrameTime), with the rules for the two datagram ports and for going dark when
-// frames stop.
+// (LastFrameTime), with the rules for the datagrams (dmxserver/DatagramFormat.h) and for
+// going dark when frames stop.
 //
-//   UDP 15005  exactly 28 bytes: shut down; a 513-byte frame: bytes 1..512 become the
-//              frame (byte 0 is not used); anything else: ignored
-//   UDP 15006  exactly 4 bytes: TestChannel = byte 1 x 256 + byte 0 (byte 1 of 128 or more
-//              does not fit and is ignored); anything else: ignored
-//
-// The output frame is DMXData with channel TestChannel at 255 when that is 1 to 511. More
-// than 10 seconds without a frame sets DMXData to zeros, and the check repeats every
-// further 10 seconds. Plain data; the window's handlers call it on the loop's thread.
+// The output frame is DMXData with channel TestChannel at 255 when that is 1 to
+// kHighestTestChannel. More than 10 seconds without a frame sets DMXData to zeros, and
+// the check repeats every further 10 seconds. Plain data; the window's handlers call it on the
+// loop's thread.
 #pragma once
+
+#include "dmxserver/DatagramFormat.h"
 
 #include <array>
 #include <chrono>
@@ -21,7 +19,6 @@
 
 namespace quarnel::dmx {
 
-using Frame = std::array<uint8_t, 512>;
 using SteadyTime = std::chrono::steady_clock::time_point;
 
 enum class DataDatagram { kShutdown, kFrame, kIgnored };
@@ -33,17 +30,15 @@ bool IsTestDatagram(int64_t bytes_total);
 
 class FrameState {
  public:
-  static constexpr size_t kFrameDatagramSize = 513;
-  static constexpr size_t kTestDatagramSize = 4;
   static constexpr std::chrono::seconds kBlackoutAfter{10};
 
   const Frame& DMXData() const { return dmx_data_; }
   int32_t TestChannel() const { return test_channel_; }
   std::optional<SteadyTime> LastFrameTime() const { return last_frame_time_; }
 
-  // A frame datagram as read from the socket: taken only when it is exactly 513 bytes.
+  // A frame datagram as read from the socket: taken only when it is exactly a frame's size.
   bool TakeFrame(std::span<const uint8_t> datagram, SteadyTime now);
-  // A test command as read: taken only when it is 4 bytes and its value fits.
+  // A test command as read: taken only when it is a test's size and its value fits.
   bool TakeTest(std::span<const uint8_t> datagram);
   // The frame to send: DMXData with the test channel at full.
   Frame OutputFrame() const;

@@ -113,7 +113,7 @@ void FrmMain::Server_DataArrival(int32_t bytes_total) {
     case DataDatagram::kFrame: {
       net::Data data;
       // A datagram longer than a frame does not fit the read and is refused by the socket.
-      if (!Server_->GetData(data, net::VarType::kByteArray, FrameState::kFrameDatagramSize)) return;
+      if (!Server_->GetData(data, net::VarType::kByteArray, kFrameDatagramSize)) return;
       state_.TakeFrame(data.AsBytes(), std::chrono::steady_clock::now());
       return;
     }
@@ -125,7 +125,7 @@ void FrmMain::Server_DataArrival(int32_t bytes_total) {
 void FrmMain::DiagsServer_DataArrival(int32_t bytes_total) {
   if (!IsTestDatagram(bytes_total)) return;
   net::Data data;
-  if (!DiagsServer_->GetData(data, net::VarType::kByteArray, FrameState::kTestDatagramSize)) return;
+  if (!DiagsServer_->GetData(data, net::VarType::kByteArray, kTestDatagramSize)) return;
   state_.TakeTest(data.AsBytes());
 }
 

@@ -2,15 +2,17 @@
 // servers and the frame clock, keeps the current frame, and offers one button,
 // "Shutdown DMX Server".
 //
-//   1000 ms after loading  StartServers: UDP 15005 (frames; a second copy of the program
-//                          cannot bind it and ends here, silently), UDP 15006 (channel
-//                          tests), the interface named by the command line, the 26 ms
-//                          frame clock
+//   1000 ms after loading  StartServers: the data port (frames; a second copy of the
+//                          program cannot bind it and ends here, silently), the
+//                          diagnostics port (channel tests), the interface named by the
+//                          command line, the 26 ms frame clock
 //   every 26 ms            the frame, with the test channel at full, to the interface;
 //                          dark after more than 10 s without frames
-//   shut-down              the button, closing the window (SIGINT, SIGTERM) or a 28-byte
-//                          datagram: close the interface, release both servers, unload
+//   shut-down              the button, closing the window (SIGINT, SIGTERM) or the
+//                          shut-down datagram: close the interface, release both servers,
+//                          unload
 //
+// The ports and datagrams are those of dmxserver/DatagramFormat.h.
 // The window refers to the D2XX layer, which must outlive it. All handlers run on the
 // loop's thread, one at a time.
 #pragma once
@@ -31,8 +33,6 @@ namespace quarnel::dmx {
 
 class FrmMain {
  public:
-  static constexpr int32_t kDataPort = 15005;
-  static constexpr int32_t kDiagnosticsPort = 15006;
   static constexpr int32_t kFramePeriodMs = 26;
   static constexpr int32_t kStartDelayMs = 1000;
   static constexpr char kFrameTimerKey[] = "DMX_Frame";

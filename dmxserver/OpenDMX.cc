@@ -70,7 +70,7 @@ void OpenDMX::OpenDevice() {
   device_open_ = true;
 }
 
-void OpenDMX::SetFrame(std::span<const uint8_t, kFrameSize> frame) {
+void OpenDMX::SetFrame(std::span<const uint8_t, kChannelCount> frame) {
   std::copy(frame.begin(), frame.end(), frame_buffer_.begin());
 }
 
@@ -79,7 +79,7 @@ void OpenDMX::SendFrame() {
   d2xx_.FT_SetBreakOn(device_handle_);
   d2xx_.FT_SetBreakOff(device_handle_);
   d2xx_.FT_Write(device_handle_, &start_code_, 1, &bytes_written_);
-  d2xx_.FT_Write(device_handle_, frame_buffer_.data(), kFrameSize, &bytes_written_);
+  d2xx_.FT_Write(device_handle_, frame_buffer_.data(), kChannelCount, &bytes_written_);
 }
 
 void OpenDMX::CloseDevice() {

@@ -9,6 +9,7 @@
 // the interface.
 #pragma once
 
+#include "dmxserver/DatagramFormat.h"
 #include "platform/ftdi/D2xx.h"
 
 #include <array>
@@ -20,9 +21,6 @@ namespace quarnel::dmx {
 
 class OpenDMX {
  public:
-  static constexpr size_t kFrameSize = 512;
-  using Frame = std::array<uint8_t, kFrameSize>;
-
   explicit OpenDMX(ftdi::D2xx& d2xx);
   ~OpenDMX();
   OpenDMX(const OpenDMX&) = delete;
@@ -34,7 +32,7 @@ class OpenDMX {
   // Opens and sets up the device at DeviceIndex; DeviceOpen only when every step succeeded.
   void OpenDevice();
   // Copies the frame into FrameBuffer.
-  void SetFrame(std::span<const uint8_t, kFrameSize> frame);
+  void SetFrame(std::span<const uint8_t, kChannelCount> frame);
   // While DeviceOpen: break, start code, the 512 slots of FrameBuffer. Failures are
   // ignored; the next tick sends fresh data.
   void SendFrame();

@@ -1,5 +1,6 @@
 #include "webdiag/FrmMain.h"
 
+#include "dmxserver/DatagramFormat.h"
 #include "platform/base/Error.h"
 #include "platform/process/ProcessList.h"
 #include "platform/process/ProcessStart.h"
@@ -206,7 +207,7 @@ void FrmMain::SendTestCommand(int32_t channel) {
   try {
     auto oDMX = std::make_unique<UniSock>(loop_);
     oDMX->SetProtocol(UniSock::kUdp);
-    if (oDMX->Connect(oDMX->LocalIP(), kDiagnosticsPort)) oDMX->SendData(net::Data::Long(channel));
+    if (oDMX->Connect(oDMX->LocalIP(), dmx::kDiagnosticsPort)) oDMX->SendData(net::Data::Long(channel));
     oDMX->CloseSocket();
   } catch (const Error&) {
     // As every step of a request: a failure is skipped.

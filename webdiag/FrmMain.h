@@ -5,7 +5,8 @@
 //                         when the older DMX program runs, Tessivar -silent and a 5 s
 //                         pause; the DMX output server started for the interface named in
 //                         ftdinets.dat; the page template.htm; the HTTP server; the URL
-//   each request          GET /<n> sends n (1 to 511, else 0) to UDP 15006 of this machine
+//   each request          GET /<n> sends n (1 to 511, else 0) as a test datagram to the
+//                         diagnostics port of this machine (dmxserver/DatagramFormat.h)
 //                         and answers with the page saying which channel is under test
 //   closing               connections and the listener close; the DMX output server and
 //                         a running test keep going
@@ -32,7 +33,6 @@ namespace quarnel::webdiag {
 class FrmMain {
  public:
   static constexpr int32_t kStartDelayMs = 100;
-  static constexpr int32_t kDiagnosticsPort = 15006;
   static constexpr std::chrono::milliseconds kOldProgramPause{5000};
   // Connections held at once; a new one beyond this closes the oldest.
   static constexpr size_t kMaxConnections = 16;

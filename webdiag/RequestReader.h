@@ -9,6 +9,8 @@
 // completing is refused. Pure: no sockets, no clock.
 #pragma once
 
+#include "dmxserver/DatagramFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,7 +21,7 @@
 namespace quarnel::webdiag {
 
 // The highest channel a test may light; anything above selects none (0).
-constexpr int32_t kHighestTestChannel = 511;
+using dmx::kHighestTestChannel;
 
 // The channel a path that starts with "/" names: the rest after "/" as a whole number
 // (decimal digits with an optional sign) from 1 to 511; "/" alone and anything else give 0.

@@ -1,5 +1,6 @@
 #include "webdiag/Texts.h"
 
+#include "dmxserver/DatagramFormat.h"
 #include "platform/sockets/SocketErrors.h"
 
 #include <algorithm>
@@ -54,10 +55,9 @@ std::string FirewallPortsText(int32_t port) {
          "need to create exceptions/rules or choose to 'Unblock' these (the exact process "
          "varies depending on your firewall software).\r\n\r\n"
          "TCP " +
-         std::to_string(port) +
-         "        for the local web server\r\n"
-         "UDP 15005     for the DMX Data Server\r\n"
-         "UDP 15006     for the DMX diagnostics server\r\n\r\n"
+         std::to_string(port) + "        for the local web server\r\n" + "UDP " +
+         std::to_string(dmx::kDataPort) + "     for the DMX Data Server\r\n" + "UDP " +
+         std::to_string(dmx::kDiagnosticsPort) + "     for the DMX diagnostics server\r\n\r\n" +
          "To stop the diagnostics server, close this program.";
 }
 

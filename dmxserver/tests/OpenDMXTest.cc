@@ -17,7 +17,7 @@ using ftdi::SimulatedOptions;
 
 const SimulatedOptions kFast{.line_timing = false};
 
-std::string Hex(const OpenDMX::Frame& frame) {
+std::string Hex(const Frame& frame) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text;
   for (uint8_t b : frame) {
@@ -69,7 +69,7 @@ TEST(OpenDMXOpenTest, SetsTheLineUpForDmxAndStartsWithADarkFrame) {
       "S1 OPEN 0",         "S1 RESET",   "S1 SET_DIVISOR 12", "S1 SET_DATA 8 2 0",
       "S1 SET_FLOW 0 0 0", "S1 CLR_RTS", "S1 PURGE 2",        "S1 PURGE 1"};
   EXPECT_EQ(rig.Capture(), expected);
-  EXPECT_EQ(dmx.FrameBuffer(), OpenDMX::Frame{});
+  EXPECT_EQ(dmx.FrameBuffer(), Frame{});
 }
 
 TEST(OpenDMXOpenTest, WithoutAnInterfaceNothingIsEverWritten) {
@@ -78,7 +78,7 @@ TEST(OpenDMXOpenTest, WithoutAnInterfaceNothingIsEverWritten) {
   dmx.FindDevice("S1");
   dmx.OpenDevice();
   EXPECT_FALSE(dmx.DeviceOpen());
-  OpenDMX::Frame frame;
+  Frame frame;
   frame.fill(9);
   dmx.SetFrame(frame);
   dmx.SendFrame();
@@ -170,7 +170,7 @@ TEST(OpenDMXSendTest, EachFrameIsBreakStartCodeZeroAndTheSlotsInOrder) {
   dmx.FindDevice("S1");
   dmx.OpenDevice();
   const size_t setup = rig.Capture().size();
-  OpenDMX::Frame frame;
+  Frame frame;
   for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i * 7 + 1);
   dmx.SetFrame(frame);
   dmx.SendFrame();
@@ -196,7 +196,7 @@ TEST(OpenDMXSendTest, TheFrameBufferKeepsTheLastFrameSet) {
   D2xxTestRig rig("keep", {"S1"}, kFast);
   OpenDMX dmx(*rig.d2xx);
   dmx.OpenDevice();
-  OpenDMX::Frame frame;
+  Frame frame;
   frame.fill(0x42);
   dmx.SetFrame(frame);
   dmx.SendFrame();

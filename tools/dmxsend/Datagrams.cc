@@ -6,7 +6,7 @@
 namespace quarnel::dmxsend {
 
 std::vector<uint8_t> FrameDatagram(const Levels& levels) {
-  std::vector<uint8_t> d(kFrameDatagramSize, 0);
+  std::vector<uint8_t> d(dmx::kFrameDatagramSize, 0);
   std::copy(levels.begin(), levels.end(), d.begin() + 1);
   return d;
 }
@@ -17,7 +17,9 @@ std::vector<uint8_t> TestDatagram(int32_t channel) {
           static_cast<uint8_t>(v >> 24)};
 }
 
-std::vector<uint8_t> ShutdownDatagram() { return std::vector<uint8_t>(kShutdownDatagramSize, 0); }
+std::vector<uint8_t> ShutdownDatagram() {
+  return std::vector<uint8_t>(dmx::kShutdownDatagramSize, 0);
+}
 
 namespace {
 

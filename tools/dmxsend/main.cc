@@ -64,18 +64,24 @@ int main(int argc, char** argv) {
                  "IPv4 address of the server (default: this machine's primary address)");
 
   std::vector<std::string> frame_levels;
-  CLI::App* frame = app.add_subcommand("frame", "send one 513-byte frame to UDP 15005");
+  const std::string data_port = "UDP " + std::to_string(kDataPort);
+  CLI::App* frame =
+      app.add_subcommand("frame", "send one " + std::to_string(quarnel::dmx::kFrameDatagramSize) +
+                                      "-byte frame to " + data_port);
   frame->add_option("levels", frame_levels,
                     "CHANNEL=LEVEL, FIRST-LAST=LEVEL or all=LEVEL; others 0");
 
   int32_t channel = 0;
-  CLI::App* test = app.add_subcommand("test", "send a channel test to UDP 15006 (0 ends the test)");
+  CLI::App* test =
+      app.add_subcommand("test", "send a channel test to UDP " + std::to_string(kDiagnosticsPort) +
+                                     " (0 ends the test)");
   test->add_option("channel", channel, "the channel to light at full")
       ->required()
       ->check(CLI::Range(0, 32767));
 
-  CLI::App* shutdown =
-      app.add_subcommand("shutdown", "send the 28-byte shut-down datagram to UDP 15005");
+  CLI::App* shutdown = app.add_subcommand(
+      "shutdown", "send the " + std::to_string(quarnel::dmx::kShutdownDatagramSize) +
+                      "-byte shut-down datagram to " + data_port);
 
   std::vector<std::string> stream_levels;
   double rate = 40, seconds = 10;

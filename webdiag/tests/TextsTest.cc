@@ -1,7 +1,10 @@
+#include "dmxserver/DatagramFormat.h"
 #include "platform/sockets/SocketErrors.h"
 #include "webdiag/Texts.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -46,14 +49,31 @@ TEST(TextsTest, UrlHasASlashOnPort80AndAColonWithThePortOtherwise) {
   EXPECT_EQ(UrlText("192.168.1.20", 8080), "http://192.168.1.20:8080");
 }
 
-TEST(TextsTest, FirewallNoteNamesThePorts) {
-  const std::string text = FirewallPortsText(8080);
-  EXPECT_EQ(text.rfind("Firewall Ports:\r\nYour PC firewall", 0), 0u);
-  EXPECT_NE(text.find("\r\n\r\nTCP 8080        for the local web server\r\n"
-                      "UDP 15005     for the DMX Data Server\r\n"
-                      "UDP 15006     for the DMX diagnostics server\r\n\r\n"
-                      "To stop the diagnostics server, close this program."),
-            std::string::npos);
+TEST(TextsTest, FirewallNoteNamesEachPortOnALineOfItsOwn) {
+  for (int32_t port : {80, 8080}) {
+    SCOPED_TRACE(port);
+    const std::string text = FirewallPortsText(port);
+    std::vector<std::string> lines;
+    for (size_t start = 0;;) {
+      const size_t end = text.find("\r\n", start);
+      lines.push_back(text.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 2;
+    }
+    auto lines_naming = [&](const std::string& protocol, int32_t number) {
+      const std::string start = protocol + " " + std::to_string(number) + " ";
+      return std::count_if(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.starts_with(start); });
+    };
+    EXPECT_EQ(lines.front(), "Firewall Ports:");
+    EXPECT_EQ(lines_naming("TCP", port), 1);
+    EXPECT_EQ(lines_naming("UDP", dmx::kDataPort), 1);
+    EXPECT_EQ(lines_naming("UDP", dmx::kDiagnosticsPort), 1);
+    // Label text breaks lines with CR LF only.
+    for (const std::string& line : lines) {
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    }
+  }
 }
 
 TEST(TextsTest, ListenFailureSaysWhyAndHowToStartOnAnotherPort) {
