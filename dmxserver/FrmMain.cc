@@ -15,72 +15,76 @@ namespace quarnel::dmx {
 FrmMain::FrmMain(platform::EventLoop& loop, ftdi::D2xx& d2xx, std::string command_line,
                  std::ostream& console)
     : loop_(loop),
+      windows_(loop),
       d2xx_(d2xx),
       window_(loop, "frmMain", console),
+      tmrGoDMX_(window_.AddTimer("tmrGoDMX", kStartDelayMs, true)),
+      // Never enabled: the frame clock calls the frame tick directly.
+      tmrDMXFrame_(window_.AddTimer("tmrDMXFrame", 30, false)),
       command_line_(std::move(command_line)),
       dmx_(d2xx) {
   window_.SetCaption("Quarnel DMX Hack");
   window_.AddButton("cmdShutdown", "Shutdown DMX Server").OnClick([this] { cmdShutdown_Click(); });
-  window_.AddTimer("tmrGoDMX", kStartDelayMs, true).OnTimer([this] { tmrGoDMX_Timer(); });
-  // Never enabled: the frame clock calls the frame tick directly.
-  window_.AddTimer("tmrDMXFrame", 30, false).OnTimer([this] { tmrDMXFrame_Timer(); });
+  tmrGoDMX_.OnTimer([this] { tmrGoDMX_Timer(); });
+  tmrDMXFrame_.OnTimer([this] { tmrDMXFrame_Timer(); });
   window_.OnQueryUnload([this](bool& cancel) { Form_QueryUnload(cancel); });
 }
 
 FrmMain::~FrmMain() {
   // Sockets and the clock go before the window they report to.
-  Server_.reset();
-  DiagsServer_.reset();
-  oTmr_.reset();
+  data_server_.reset();
+  diagnostics_server_.reset();
+  frame_clock_.reset();
 }
 
 void FrmMain::tmrGoDMX_Timer() {
-  window_.GetTimer("tmrGoDMX").SetEnabled(false);
+  tmrGoDMX_.SetEnabled(false);
   StartServers();
 }
 
 void FrmMain::StartServers() {
-  // 1. The program's own folder becomes the current directory.
+  // The program's own folder becomes the current directory.
   std::error_code ec;
   if (const std::filesystem::path folder = platform::ProgramFolder(); !folder.empty()) {
     std::filesystem::current_path(folder, ec);
   }
 
-  // 2. The frame clock, not running yet.
-  oTmr_ = std::make_unique<FrameClock>(loop_);
-  oTmr_->OnTimer([this](const std::string& key) { oTmr_Timer(key); });
-  oTmr_->Add(kFrameTimerKey, kFramePeriodMs);
+  // The frame clock, made now and started last.
+  frame_clock_ = std::make_unique<FrameClock>(loop_);
+  frame_clock_->OnTimer([this](const std::string& key) { oTmr_Timer(key); });
+  frame_clock_->Add(kFrameTimerKey, kFramePeriodMs);
 
-  // 3 and 4. The data server; a copy of the program that already runs holds its port.
-  Server_ = std::make_unique<net::UniSock>(loop_);
-  Server_->SetProtocol(net::UniSock::kUdp);
-  Server_->SetLocalPort(kDataPort);
-  Server_->OnDataArrival([this](int32_t bytes_total) { Server_DataArrival(bytes_total); });
-  if (!Server_->Bind()) {
-    Server_.reset();
+  // The data server. A copy of the program that already runs holds its port: this copy
+  // then ends, silently.
+  data_server_ = std::make_unique<net::UniSock>(windows_);
+  data_server_->SetProtocol(net::UniSock::kUdp);
+  data_server_->SetLocalPort(kDataPort);
+  data_server_->OnDataArrival([this](int32_t bytes_total) { Server_DataArrival(bytes_total); });
+  if (!data_server_->Bind()) {
+    data_server_.reset();
     window_.Unload();
     return;
   }
 
-  // 5. The diagnostics server; without it the program runs on.
-  DiagsServer_ = std::make_unique<net::UniSock>(loop_);
-  DiagsServer_->SetProtocol(net::UniSock::kUdp);
-  DiagsServer_->SetLocalPort(kDiagnosticsPort);
-  DiagsServer_->OnDataArrival(
+  // The diagnostics server; without it the program runs on.
+  diagnostics_server_ = std::make_unique<net::UniSock>(windows_);
+  diagnostics_server_->SetProtocol(net::UniSock::kUdp);
+  diagnostics_server_->SetLocalPort(kDiagnosticsPort);
+  diagnostics_server_->OnDataArrival(
       [this](int32_t bytes_total) { DiagsServer_DataArrival(bytes_total); });
-  if (!DiagsServer_->Bind()) DiagsServer_.reset();
+  if (!diagnostics_server_->Bind()) diagnostics_server_.reset();
 
-  // 6. The interface named on the command line, else the first one.
+  // The interface named on the command line, else the first one.
   dmx_.FindDevice(command_line_);
   dmx_.OpenDevice();
 
-  // 7. From now on a frame goes out every 26 ms.
-  oTmr_->SetEnabled(kFrameTimerKey, true);
+  // Output: from now on a frame goes out every 26 ms.
+  frame_clock_->SetEnabled(kFrameTimerKey, true);
   SayWhatRuns();
 }
 
 void FrmMain::SayWhatRuns() {
-  const std::string address = Server_->LocalIP();
+  const std::string address = data_server_->LocalIP();
   // Why this address, when the host name does not stand for it.
   const platform::PrimaryAddress primary = platform::FindPrimaryAddress();
   if (platform::DottedText(primary.address) == address) {
@@ -90,7 +94,7 @@ void FrmMain::SayWhatRuns() {
   }
   std::string line =
       "Listening on " + address + ": UDP " + std::to_string(kDataPort) + " for frames";
-  line += DiagsServer_
+  line += diagnostics_server_
               ? ", UDP " + std::to_string(kDiagnosticsPort) + " for channel tests"
               : " (UDP " + std::to_string(kDiagnosticsPort) + " is in use: no channel tests)";
   window_.WriteLine(line);
@@ -113,7 +117,7 @@ void FrmMain::Server_DataArrival(int32_t bytes_total) {
     case DataDatagram::kFrame: {
       net::Data data;
       // A datagram longer than a frame does not fit the read and is refused by the socket.
-      if (!Server_->GetData(data, net::VarType::kByteArray, kFrameDatagramSize)) return;
+      if (!data_server_->GetData(data, net::VarType::kByteArray, kFrameDatagramSize)) return;
       state_.TakeFrame(data.AsBytes(), std::chrono::steady_clock::now());
       return;
     }
@@ -125,7 +129,7 @@ void FrmMain::Server_DataArrival(int32_t bytes_total) {
 void FrmMain::DiagsServer_DataArrival(int32_t bytes_total) {
   if (!IsTestDatagram(bytes_total)) return;
   net::Data data;
-  if (!DiagsServer_->GetData(data, net::VarType::kByteArray, kTestDatagramSize)) return;
+  if (!diagnostics_server_->GetData(data, net::VarType::kByteArray, kTestDatagramSize)) return;
   state_.TakeTest(data.AsBytes());
 }
 
@@ -134,7 +138,7 @@ void FrmMain::oTmr_Timer(const std::string& key) {
 }
 
 void FrmMain::tmrDMXFrame_Timer() {
-  if (ShuttingDown_) window_.GetTimer("tmrDMXFrame").SetEnabled(false);
+  if (shutting_down_) tmrDMXFrame_.SetEnabled(false);
   const Frame frame = state_.OutputFrame();
   dmx_.SetFrame(frame);
   dmx_.SendFrame();
@@ -144,16 +148,16 @@ void FrmMain::tmrDMXFrame_Timer() {
 void FrmMain::cmdShutdown_Click() { ShutDown(); }
 
 void FrmMain::Form_QueryUnload(bool&) {
-  if (!ShuttingDown_) ShutDown();
+  if (!shutting_down_) ShutDown();
 }
 
 void FrmMain::ShutDown() {
-  if (ShuttingDown_) return;
-  ShuttingDown_ = true;
+  if (shutting_down_) return;
+  shutting_down_ = true;
   dmx_.CloseDevice();
-  Server_.reset();
-  DiagsServer_.reset();
-  if (oTmr_) oTmr_->SetEnabled(kFrameTimerKey, false);
+  data_server_.reset();
+  diagnostics_server_.reset();
+  if (frame_clock_) frame_clock_->SetEnabled(kFrameTimerKey, false);
   window_.Unload();
 }
 

@@ -24,6 +24,7 @@
 #include "platform/ftdi/D2xx.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/window/Window.h"
+#include "platform/window/WindowTable.h"
 
 #include <iosfwd>
 #include <memory>
@@ -64,15 +65,18 @@ class FrmMain {
   void SayWhatRuns();
 
   platform::EventLoop& loop_;
+  platform::WindowTable windows_;  // the sockets' hidden windows
   ftdi::D2xx& d2xx_;
   platform::Window window_;
+  platform::Timer& tmrGoDMX_;
+  platform::Timer& tmrDMXFrame_;
   std::string command_line_;
   OpenDMX dmx_;
-  std::unique_ptr<FrameClock> oTmr_;
-  std::unique_ptr<net::UniSock> Server_;
-  std::unique_ptr<net::UniSock> DiagsServer_;
+  std::unique_ptr<FrameClock> frame_clock_;           // oTmr
+  std::unique_ptr<net::UniSock> data_server_;         // Server
+  std::unique_ptr<net::UniSock> diagnostics_server_;  // DiagsServer
   FrameState state_;
-  bool ShuttingDown_ = false;
+  bool shutting_down_ = false;
 };
 
 }  // namespace quarnel::dmx

@@ -56,12 +56,12 @@ std::optional<TextLine> LineCutter::Next(ByteQueue& buffer) {
     line.text = Utf16LeToUtf8(std::string_view(reinterpret_cast<const char*>(data), i));
     size_t end = i + 2;
     if (unit == kLf) {
-      line.line_change = 2;
+      line.line_change = LineBreak::kLf;
     } else if (i + 3 < size && UnitAt(data, i + 2) == kLf) {
-      line.line_change = 1;
+      line.line_change = LineBreak::kCrLf;
       end = i + 4;
     } else {
-      line.line_change = 3;
+      line.line_change = LineBreak::kCr;
       if (i + 3 >= size) pending_ = Pending::kUnitLf;
     }
     Consumed(buffer, end);
@@ -89,7 +89,7 @@ std::optional<TextLine> LineCutter::Next(ByteQueue& buffer) {
   }
   line.line_change = end->line_change;
   // A CR that is the last byte so far may be the first half of a CR LF.
-  if (end->line_change == 3 && j + 1 == size) pending_ = Pending::kByteLf;
+  if (end->line_change == LineBreak::kCr && j + 1 == size) pending_ = Pending::kByteLf;
   Consumed(buffer, j + end->length);
   return line;
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "net/ByteQueue.h"
+#include "net/LineEnd.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,9 +20,9 @@
 namespace quarnel::net {
 
 struct TextLine {
-  std::string text;         // UTF-8
-  int32_t line_change = 0;  // 1 CR LF, 2 LF, 3 CR
-  bool ansi = false;        // true: the bytes were not UTF-8 and were read as ANSI
+  std::string text;                          // UTF-8
+  LineBreak line_change = LineBreak::kNone;  // how it ended: never kNone
+  bool ansi = false;                         // true: the bytes were not UTF-8 and were read as ANSI
 };
 
 class LineCutter {

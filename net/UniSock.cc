@@ -12,8 +12,8 @@ namespace quarnel::net {
 
 using platform::WindowMessage;
 
-UniSock::UniSock(platform::EventLoop& loop)
-    : loop_(loop), window_(std::make_unique<HiddenWindow>(loop, *this)) {}
+UniSock::UniSock(platform::WindowTable& windows)
+    : windows_(windows), window_(std::make_unique<HiddenWindow>(windows, *this)) {}
 
 UniSock::~UniSock() {
   // No events from here on; a handler running further up the stack sees the object gone.
@@ -77,16 +77,11 @@ void UniSock::SetRemotePort(int32_t port) {
   remote_port_ = port;
 }
 
-int32_t UniSock::LineChange() const {
-  if (line_end_.empty()) return 0;
-  if (line_end_.size() == 2) return 1;
-  return line_end_ == "\n" ? 2 : 3;
-}
-
-void UniSock::SetLineChange(int32_t line_change) {
-  static const char* const kEnds[] = {"", "\r\n", "\n", "\r"};
-  if (line_change < 0 || line_change > 3) throw UniSockError(kErrBadArgument, "LineChange");
-  line_end_ = kEnds[line_change];
+void UniSock::SetLineChange(LineBreak line_change) {
+  if (line_change != LineBreak::kNone && LineBreakBytes(line_change).empty()) {
+    throw UniSockError(kErrBadArgument, "LineChange");
+  }
+  line_change_ = line_change;
 }
 
 int32_t UniSock::BytesReceived() const {
@@ -122,6 +117,10 @@ void UniSock::WindowProc(const WindowMessage& message) {
     OnLookupReply(platform::SocketMessageError(message.lparam));
     return;
   }
+  if (message.message == kHandOverMessage) {
+    HandOverPending(*reinterpret_cast<HandOver*>(static_cast<intptr_t>(message.lparam)));
+    return;
+  }
   if (message.message != kSocketMessage) return;
   const auto socket = static_cast<int32_t>(message.wparam);
   const uint32_t event = platform::SocketMessageEvent(message.lparam);
@@ -142,8 +141,8 @@ void UniSock::WindowProc(const WindowMessage& message) {
   } else if (socket_.Valid()) {
     // A connection taken over by another instance: its notifications queued here before
     // the take-over go on to the new owner at once, keeping their place in the queue.
-    auto it = take_over_.find(std::to_string(socket));
-    if (it != take_over_.end()) loop_.Windows().Send(it->second, message);
+    auto it = take_over_.find(socket);
+    if (it != take_over_.end()) windows_.Send(it->second, message);
   }
 }
 
@@ -188,7 +187,7 @@ void UniSock::PostToSelf(uint32_t event) {
   message.lparam = platform::SocketMessageParam(event, 0);
   message.guard = alive_;
   message.guarded = true;
-  loop_.Windows().Post(window_->Handle(), std::move(message));
+  windows_.Post(window_->Handle(), std::move(message));
 }
 
 // --- Closing

@@ -1,10 +1,11 @@
 // UniSock: an event-driven TCP or UDP socket over IPv4, run by the message loop.
 //
-// Each instance owns at most one socket and one hidden message window on the loop it was
-// made with. Nothing blocks: connecting, accepting, receiving and sending complete from
-// socket notifications, which the platform posts to the window and the object turns into
-// events. Invalid calls raise quarnel::Error (40006 to 40026, source "UniSock.<member>");
-// failures of the network are reported through StatusChange and Error, never raised.
+// Each instance owns at most one socket and one hidden message window in the window table
+// it was made with (the program's, on the program's loop). Nothing blocks: connecting, accepting,
+// receiving and sending complete from socket notifications, which the platform posts to the window
+// and the object turns into events. Invalid calls raise quarnel::Error (40006 to 40026, source
+// "UniSock.<member>"); failures of the network are reported through StatusChange and Error, never
+// raised.
 //
 // When the peer closes a TCP connection, Closing is raised and the socket closes; but
 // while data is still queued to send, it goes first (a peer that has only shut its
@@ -18,9 +19,10 @@
 #include "net/ByteQueue.h"
 #include "net/Data.h"
 #include "net/LineCutter.h"
-#include "platform/loop/EventLoop.h"
+#include "net/LineEnd.h"
 #include "platform/sockets/AsyncGetHostByName.h"
 #include "platform/sockets/Socket.h"
+#include "platform/window/WindowTable.h"
 
 #include <cstdint>
 #include <functional>
@@ -59,7 +61,7 @@ class UniSock {
   static constexpr int32_t kTcp = 0;
   static constexpr int32_t kUdp = 1;
 
-  explicit UniSock(platform::EventLoop& loop);
+  explicit UniSock(platform::WindowTable& windows);
   ~UniSock();
   UniSock(const UniSock&) = delete;
   UniSock& operator=(const UniSock&) = delete;
@@ -75,8 +77,8 @@ class UniSock {
   void SetRemotePort(int32_t port);  // UDP, or while State is 0; 0 to 65535
   int32_t Mode() const { return mode_; }
   void SetMode(int32_t mode) { mode_ = mode; }  // 0 binary, anything else text
-  int32_t LineChange() const;
-  void SetLineChange(int32_t line_change);  // 0 none, 1 CR LF, 2 LF, 3 CR
+  LineBreak LineChange() const { return line_change_; }
+  void SetLineChange(LineBreak line_change);  // one of the four
   int32_t State() const { return state_; }
   int32_t SocketHandle() const { return socket_.Handle(); }
   int32_t BytesReceived() const;
@@ -116,15 +118,18 @@ class UniSock {
   void OnStatusChange(std::function<void(int32_t status)> handler) {
     on_status_change_ = std::move(handler);
   }
-  // `line_change`: 1 CR LF, 2 LF, 3 CR; `ansi`: the line was not UTF-8 and was read as
-  // ANSI text.
-  void OnTextArrival(std::function<void(std::string& text, int32_t line_change, bool ansi)> h) {
+  // `line_change`: how the line ended (never kNone); `ansi`: the line was not UTF-8 and
+  // was read as ANSI text.
+  void OnTextArrival(std::function<void(std::string& text, LineBreak line_change, bool ansi)> h) {
     on_text_arrival_ = std::move(h);
   }
 
   // The message numbers of the hidden window.
   static constexpr uint32_t kLookupMessage = 2048;
   static constexpr uint32_t kSocketMessage = 2049;
+  // Sent by Accept to the listener's window: lparam points to a HandOver, which the
+  // listener fills while the message is handled.
+  static constexpr uint32_t kHandOverMessage = 2050;
 
  private:
   class HiddenWindow;
@@ -132,6 +137,11 @@ class UniSock {
     platform::Socket socket;
     platform::Ipv4Address peer;
     ByteQueue early_data;
+  };
+  struct HandOver {
+    const UniSock* taker = nullptr;
+    platform::WindowHandle taker_window = 0;
+    std::optional<PendingConnection> taken;
   };
   using Alive = std::weak_ptr<int>;
 
@@ -166,6 +176,7 @@ class UniSock {
   void OnAccept();
   void OnConnected();
   void OnPendingRead();
+  void HandOverPending(HandOver& request);
 
   bool ReadData(Data& data, int32_t var_type, int32_t max_len, bool peek);
   bool PrepareSend(const char* member);
@@ -173,10 +184,9 @@ class UniSock {
   void PostToSelf(uint32_t event);
   void ClearConnection();
 
-  platform::EventLoop& loop_;
+  platform::WindowTable& windows_;
   std::unique_ptr<HiddenWindow> window_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
-  bool sockets_started_ = true;
 
   // Properties.
   int32_t protocol_ = kTcp;
@@ -187,7 +197,7 @@ class UniSock {
                                                 // up when first read
   int32_t remote_port_ = 80;
   int32_t mode_ = 0;
-  std::string line_end_ = "\r\n";
+  LineBreak line_change_ = LineBreak::kCrLf;
   int32_t state_ = kClosed;
   uint32_t remote_ip_ = 0;
   std::string bound_address_;
@@ -209,7 +219,9 @@ class UniSock {
   // Listening.
   std::optional<PendingConnection> pending_;
   bool accept_deferred_ = false;  // a connection came while the previous one was pending
-  std::map<std::string, platform::WindowHandle> take_over_;
+  // Connections accepted from here by other instances, by socket: notifications queued
+  // here before the hand-over go on to the new owner's window.
+  std::map<int32_t, platform::WindowHandle> take_over_;
 
   // Host lookup.
   std::unique_ptr<platform::AsyncGetHostByName> lookup_;
@@ -223,7 +235,7 @@ class UniSock {
   std::function<void()> on_send_complete_;
   std::function<void(int32_t, int32_t)> on_send_progress_;
   std::function<void(int32_t)> on_status_change_;
-  std::function<void(std::string&, int32_t, bool)> on_text_arrival_;
+  std::function<void(std::string&, LineBreak, bool)> on_text_arrival_;
 };
 
 }  // namespace quarnel::net

@@ -41,13 +41,12 @@ int32_t UniSock::CreateSocket() {
   }
   socket_ = std::move(socket);
   ++socket_serial_;
-  error = socket_.AsyncSelect(loop_, window_->Handle(), kSocketMessage, kAllEvents);
+  error = socket_.AsyncSelect(windows_, window_->Handle(), kSocketMessage, kAllEvents);
   if (error != 0) SetStatus(kError, error);
   return 0;
 }
 
 bool UniSock::Bind(int32_t local_port, const std::string& local_ip) {
-  if (!sockets_started_) return false;
   if (!socket_.Valid()) {
     if (int32_t error = CreateSocket(); error != 0) {
       SetStatus(kError, error, "Bind");
@@ -97,7 +96,6 @@ bool UniSock::PrivateBind(int32_t port, const std::string& address) {
 
 bool UniSock::Listen() {
   if (state_ != kClosed && state_ != kOpen) throw UniSockError(kErrInvalidState, "Listen");
-  if (!sockets_started_) return false;
   if (!socket_.Valid()) {
     if (int32_t error = CreateSocket(); error != 0) {
       SetStatus(kError, error, "Listen");
@@ -110,10 +108,6 @@ bool UniSock::Listen() {
 }
 
 bool UniSock::Connect(const std::string& remote_host, int32_t remote_port) {
-  if (!sockets_started_) {
-    SetStatus(kError, platform::kWsaNotInitialised, "Connect");
-    return false;
-  }
   if (!remote_host.empty()) {
     remote_host_ = remote_host;
     remote_host_from_peer_ = false;
@@ -138,7 +132,7 @@ bool UniSock::Connect(const std::string& remote_host, int32_t remote_port) {
 
   lookup_.reset();  // a lookup still running is cancelled
   int32_t error = 0;
-  lookup_ = platform::AsyncGetHostByName::Start(loop_, window_->Handle(), kLookupMessage,
+  lookup_ = platform::AsyncGetHostByName::Start(windows_, window_->Handle(), kLookupMessage,
                                                 remote_host_, error);
   if (!lookup_) {
     SetStatus(kError, error, "Connect", "Could not allocate memory for asynchronous process.");
@@ -165,7 +159,7 @@ void UniSock::OnLookupReply(int32_t error) {
 // Starts the TCP connection. `raise`: an address that cannot be used is raised to the
 // caller (from Connect) rather than reported (from a lookup reply inside the loop).
 bool UniSock::ConnectByAddress(uint32_t address, bool raise) {
-  if (!sockets_started_ || !socket_.Valid()) {
+  if (!socket_.Valid()) {
     SetStatus(kError, platform::kWsaENotSock, "ConnectIP");
     return false;
   }
@@ -223,6 +217,16 @@ void UniSock::OnAccept() {
   }
 }
 
+void UniSock::HandOverPending(HandOver& request) {
+  if (!pending_ || request.taker == this) return;
+  request.taken = std::move(pending_);
+  pending_.reset();
+  // Forget owners whose windows have gone, then note the new one.
+  std::erase_if(take_over_,
+                [&](const auto& entry) { return windows_.Find(entry.second) == nullptr; });
+  take_over_[request.taken->socket.Handle()] = request.taker_window;
+}
+
 void UniSock::OnPendingRead() {
   size_t chunk = static_cast<size_t>(receive_chunk_ > 0 ? receive_chunk_ : kDefaultChunk);
   ByteQueue& early = pending_->early_data;
@@ -233,22 +237,22 @@ void UniSock::OnPendingRead() {
 
 bool UniSock::Accept(int32_t request_id) {
   if (state_ != kClosed || request_id == 0) throw UniSockError(kErrInvalidState, "Accept");
-  auto* window =
-      dynamic_cast<HiddenWindow*>(loop_.Windows().FindByTitle(std::to_string(request_id)));
-  if (window == nullptr || !window->Owner().pending_ || &window->Owner() == this) {
-    throw UniSockError(kErrBadArgument, "Accept");
-  }
-  UniSock& listener = window->Owner();
+  // The request id is the listener's window: it hands its pending connection over while
+  // the message is handled. Any other window, or a listener with nothing pending, leaves
+  // the request empty.
+  HandOver request;
+  request.taker = this;
+  request.taker_window = window_->Handle();
+  platform::WindowMessage message;
+  message.message = kHandOverMessage;
+  message.lparam = static_cast<int64_t>(reinterpret_cast<intptr_t>(&request));
+  windows_.Send(request_id, message);
+  if (!request.taken) throw UniSockError(kErrBadArgument, "Accept");
 
   ++socket_serial_;
   socket_.Close();
   ClearConnection();
-  PendingConnection taken = std::move(*listener.pending_);
-  listener.pending_.reset();
-  // Forget owners whose windows have gone, then note the new one.
-  std::erase_if(listener.take_over_,
-                [&](const auto& entry) { return loop_.Windows().Find(entry.second) == nullptr; });
-  listener.take_over_[std::to_string(taken.socket.Handle())] = window_->Handle();
+  PendingConnection taken = std::move(*request.taken);
 
   socket_ = std::move(taken.socket);
   receive_ = std::move(taken.early_data);
@@ -257,7 +261,7 @@ bool UniSock::Accept(int32_t request_id) {
   int32_t error = 0;
   if (socket_.ReceiveBufferSize(receive_chunk_) != 0) receive_chunk_ = kDefaultChunk;
   if (socket_.SendBufferSize(send_chunk_) != 0) send_chunk_ = kDefaultChunk;
-  error = socket_.AsyncSelect(loop_, window_->Handle(), kSocketMessage, kAllEvents);
+  error = socket_.AsyncSelect(windows_, window_->Handle(), kSocketMessage, kAllEvents);
   Ipv4Address local;
   if (error == 0) error = socket_.LocalAddress(local);
   if (error != 0) {

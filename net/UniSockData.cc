@@ -240,7 +240,7 @@ bool UniSock::SendData(const Data& data) {
 }
 
 bool UniSock::SendText(const std::string& text, int32_t text_format) {
-  std::string line = text + line_end_;
+  std::string line = text + std::string(LineBreakBytes(line_change_));
   std::string bytes;
   if (text_format == 0) {
     bytes = SanitizeUtf8(line);

@@ -20,36 +20,38 @@ using net::UniSock;
 FrmMain::FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::string command_line,
                  std::ostream& console, std::ostream& errors)
     : loop_(loop),
+      windows_(loop),
       folder_(std::move(folder)),
       command_line_(std::move(command_line)),
       errors_(errors),
-      window_(loop, "frmMain", console) {
+      window_(loop, "frmMain", console),
+      tmrGo_(window_.AddTimer("tmrGo", kStartDelayMs, true)),
+      lblFirewallPorts_(window_.AddLabel("lblFirewallPorts", "")),
+      lblStarted1_(window_.AddLabel("lblStarted1", kStartedText1, false)),
+      lblURL_(window_.AddLabel("lblURL", kStartingText)),
+      lblStarted2_(window_.AddLabel("lblStarted2", kStartedText2, false)) {
   window_.SetCaption("Quarnel Diagnostics Web Server");
-  window_.AddTimer("tmrGo", kStartDelayMs, true).OnTimer([this] { tmrGo_Timer(); });
-  window_.AddLabel("lblFirewallPorts", "");
-  window_.AddLabel("lblStarted1", kStartedText1, false);
-  window_.AddLabel("lblURL", kStartingText);
-  window_.AddLabel("lblStarted2", kStartedText2, false);
+  tmrGo_.OnTimer([this] { tmrGo_Timer(); });
   window_.OnUnload([this] { Form_Unload(); });
 }
 
 FrmMain::~FrmMain() {
   if (pause_timer_ != 0) loop_.CancelTimer(pause_timer_);
   connections_.clear();
-  oHTTP_.reset();
+  http_server_.reset();
 }
 
 int32_t FrmMain::ListeningPort() const {
-  return oHTTP_ && oHTTP_->State() == UniSock::kOpen ? oHTTP_->LocalPort() : 0;
+  return http_server_ && http_server_->State() == UniSock::kOpen ? http_server_->LocalPort() : 0;
 }
 
 void FrmMain::tmrGo_Timer() {
-  window_.GetTimer("tmrGo").SetEnabled(false);
+  tmrGo_.SetEnabled(false);
   StartUp();
 }
 
 void FrmMain::StartUp() {
-  // 1. The port: the command line as a whole number, else 80.
+  // The port: the command line as a whole number, else 80.
   const PortChoice choice = PortOfCommandLine(command_line_);
   if (choice.kind == PortChoice::Kind::kOutOfRange) {
     Fail(2, "\"" + command_line_ +
@@ -63,11 +65,11 @@ void FrmMain::StartUp() {
   }
   port_ = choice.port;
 
-  // 2. Which ports a firewall must let through; a free port picked by the system (0) is
+  // Which ports a firewall must let through; a free port picked by the system (0) is
   // named once the server has it.
-  if (port_ != 0) window_.GetLabel("lblFirewallPorts").SetCaption(FirewallPortsText(port_));
+  if (port_ != 0) lblFirewallPorts_.SetCaption(FirewallPortsText(port_));
 
-  // 3. The older DMX program holds the interface until the outside tool tells it to let go.
+  // The older DMX program holds the interface until the outside tool tells it to let go.
   if (platform::IsProgramRunning({kOldDmxProgram, std::string(kOldDmxProgram) + ".exe"})) {
     const std::filesystem::path tool = folder_ / kToolProgram;
     std::error_code ec;
@@ -94,10 +96,10 @@ void FrmMain::StartUp() {
 }
 
 void FrmMain::StartServers() {
-  StartDmxServer();       // 4.
-  ReadTemplate();         // 5.
-  if (!Listen()) return;  // 6.
-  ShowRunning();          // 7.
+  StartDmxServer();
+  ReadTemplate();
+  if (!Listen()) return;
+  ShowRunning();
 }
 
 void FrmMain::StartDmxServer() {
@@ -125,8 +127,8 @@ void FrmMain::ReadTemplate() {
   const std::filesystem::path file = folder_ / kTemplateFile;
   std::string error;
   if (std::optional<std::string> content = ReadWholeFile(file, error)) {
-    sHTMLTemplate_ = std::move(*content);
-    if (sHTMLTemplate_.empty()) {
+    html_template_ = std::move(*content);
+    if (html_template_.empty()) {
       errors_ << "QuarnelWebDiagnostics: " << file.string() << " is empty: the page is blank."
               << std::endl;
     }
@@ -134,36 +136,36 @@ void FrmMain::ReadTemplate() {
   }
   errors_ << "QuarnelWebDiagnostics: the page " << file.string() << " cannot be read (" << error
           << "): serving a plain page with the message only." << std::endl;
-  sHTMLTemplate_ = FallbackTemplate();
+  html_template_ = FallbackTemplate();
 }
 
 bool FrmMain::Listen() {
-  oHTTP_ = std::make_unique<UniSock>(loop_);
-  oHTTP_->OnConnectionRequest([this](int32_t id) { oHTTP_ConnectionRequest(id); });
-  oHTTP_->OnError([this](net::SocketErrorInfo& info) { oHTTP_Error(info); });
+  http_server_ = std::make_unique<UniSock>(windows_);
+  http_server_->OnConnectionRequest([this](int32_t id) { oHTTP_ConnectionRequest(id); });
+  http_server_->OnError([this](net::SocketErrorInfo& info) { oHTTP_Error(info); });
   last_error_ = {};
   bool listening = false;
   try {
-    listening = oHTTP_->Bind(port_) && oHTTP_->Listen();
+    listening = http_server_->Bind(port_) && http_server_->Listen();
   } catch (const Error& e) {
     last_error_.number = static_cast<int16_t>(e.Number());
     last_error_.description = e.Description();
   }
   if (listening) return true;
-  const std::string address = UniSock(loop_).LocalIP();
-  oHTTP_.reset();
+  const std::string address = UniSock(windows_).LocalIP();
+  http_server_.reset();
   Fail(1, ListenFailureText(address, port_, last_error_.number, last_error_.description));
   return false;
 }
 
 void FrmMain::ShowRunning() {
   if (port_ == 0) {
-    window_.GetLabel("lblFirewallPorts").SetCaption(FirewallPortsText(oHTTP_->LocalPort()));
+    lblFirewallPorts_.SetCaption(FirewallPortsText(http_server_->LocalPort()));
   }
-  const std::string address = oHTTP_->LocalIP();
-  window_.GetLabel("lblStarted1").SetVisible(true);
-  window_.GetLabel("lblURL").SetCaption(UrlText(address, oHTTP_->LocalPort()));
-  window_.GetLabel("lblStarted2").SetVisible(true);
+  const std::string address = http_server_->LocalIP();
+  lblStarted1_.SetVisible(true);
+  lblURL_.SetCaption(UrlText(address, http_server_->LocalPort()));
+  lblStarted2_.SetVisible(true);
   // Why this address, when the host name does not stand for it.
   const platform::PrimaryAddress primary = platform::FindPrimaryAddress();
   if (platform::DottedText(primary.address) == address) {
@@ -183,7 +185,7 @@ void FrmMain::oHTTP_Error(net::SocketErrorInfo& info) { last_error_ = info; }
 
 void FrmMain::oHTTP_ConnectionRequest(int32_t request_id) {
   auto connection = std::make_unique<HttpConnection>(
-      loop_, [this](int32_t channel) { return ServeChannel(channel); },
+      windows_, [this](int32_t channel) { return ServeChannel(channel); },
       [this](HttpConnection& ended) { OnConnectionEnded(ended); }, connection_time_limit_);
   HttpConnection& added = *connection;
   connections_.push_back(std::move(connection));
@@ -198,16 +200,17 @@ void FrmMain::OnConnectionEnded(HttpConnection& connection) {
 
 std::string FrmMain::ServeChannel(int32_t channel) {
   SendTestCommand(channel);
-  return Answer(sHTMLTemplate_, channel);
+  return Answer(html_template_, channel);
 }
 
 void FrmMain::SendTestCommand(int32_t channel) {
   // A channel outside 1 to 511 never leaves this program: it selects none.
   if (channel < 1 || channel > kHighestTestChannel) channel = 0;
   try {
-    auto oDMX = std::make_unique<UniSock>(loop_);
+    auto oDMX = std::make_unique<UniSock>(windows_);
     oDMX->SetProtocol(UniSock::kUdp);
-    if (oDMX->Connect(oDMX->LocalIP(), dmx::kDiagnosticsPort)) oDMX->SendData(net::Data::Long(channel));
+    if (oDMX->Connect(oDMX->LocalIP(), dmx::kDiagnosticsPort))
+      oDMX->SendData(net::Data::Long(channel));
     oDMX->CloseSocket();
   } catch (const Error&) {
     // As every step of a request: a failure is skipped.
@@ -216,9 +219,9 @@ void FrmMain::SendTestCommand(int32_t channel) {
 
 void FrmMain::Form_Unload() {
   for (auto& connection : connections_) connection->Close();
-  if (oHTTP_) {
+  if (http_server_) {
     try {
-      oHTTP_->CloseSocket();
+      http_server_->CloseSocket();
     } catch (const Error&) {
     }
   }

@@ -14,11 +14,15 @@
 // A port that cannot be bound or listened on is said on the error stream, with how to
 // start on another port, and the window closes with exit status 1. Data files and the
 // programs it starts lie in `folder`. All handlers run on the loop's thread.
+//
+// Handlers and controls keep the names the form gives them (tmrGo_Timer, lblURL); every
+// other member is named in the project's style.
 #pragma once
 
 #include "net/UniSock.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/window/Window.h"
+#include "platform/window/WindowTable.h"
 #include "webdiag/HttpConnection.h"
 
 #include <cstdint>
@@ -80,13 +84,19 @@ class FrmMain {
   void OnConnectionEnded(HttpConnection& connection);
 
   platform::EventLoop& loop_;
+  platform::WindowTable windows_;  // the sockets' hidden windows
   std::filesystem::path folder_;
   std::string command_line_;
   std::ostream& errors_;
   platform::Window window_;
+  platform::Timer& tmrGo_;
+  platform::Label& lblFirewallPorts_;
+  platform::Label& lblStarted1_;
+  platform::Label& lblURL_;
+  platform::Label& lblStarted2_;
   int32_t port_ = 80;
-  std::string sHTMLTemplate_;
-  std::unique_ptr<net::UniSock> oHTTP_;
+  std::string html_template_;                               // sHTMLTemplate
+  std::unique_ptr<net::UniSock> http_server_;               // oHTTP
   std::list<std::unique_ptr<HttpConnection>> connections_;  // oldest first
   net::SocketErrorInfo last_error_;
   std::chrono::milliseconds connection_time_limit_ = HttpConnection::kTimeLimit;

@@ -9,9 +9,10 @@ namespace quarnel::webdiag {
 
 using net::UniSock;
 
-HttpConnection::HttpConnection(platform::EventLoop& loop, ChannelHandler on_channel,
+HttpConnection::HttpConnection(platform::WindowTable& windows, ChannelHandler on_channel,
                                EndedHandler on_ended, std::chrono::milliseconds time_limit)
-    : loop_(loop),
+    : windows_(windows),
+      loop_(windows.Loop()),
       on_channel_(std::move(on_channel)),
       on_ended_(std::move(on_ended)),
       time_limit_(time_limit),
@@ -23,18 +24,18 @@ HttpConnection::~HttpConnection() {
 }
 
 bool HttpConnection::Accept(int32_t request_id) {
-  oConnection_ = std::make_unique<UniSock>(loop_);
-  oConnection_->OnDataArrival([this](int32_t total) { oConnection_DataArrival(total); });
-  oConnection_->OnClosing([this] { oConnection_Closing(); });
-  oConnection_->OnSendProgress(
+  connection_ = std::make_unique<UniSock>(windows_);
+  connection_->OnDataArrival([this](int32_t total) { oConnection_DataArrival(total); });
+  connection_->OnClosing([this] { oConnection_Closing(); });
+  connection_->OnSendProgress(
       [this](int32_t sent, int32_t remaining) { oConnection_SendProgress(sent, remaining); });
-  oConnection_->OnSendComplete([this] { oConnection_SendComplete(); });
-  oConnection_->OnStatusChange([this](int32_t status) { oConnection_StatusChange(status); });
+  connection_->OnSendComplete([this] { oConnection_SendComplete(); });
+  connection_->OnStatusChange([this](int32_t status) { oConnection_StatusChange(status); });
   // The request has this long to arrive.
   SetDeadline(platform::EventLoop::Now() + time_limit_);
   bool accepted = false;
   try {
-    accepted = oConnection_->Accept(request_id);
+    accepted = connection_->Accept(request_id);
   } catch (const Error&) {
     accepted = false;
   }
@@ -46,7 +47,7 @@ void HttpConnection::oConnection_DataArrival(int32_t) {
   if (ended_) return;
   net::Data data;
   try {
-    if (!oConnection_->GetData(data, net::VarType::kByteArray)) return;
+    if (!connection_->GetData(data, net::VarType::kByteArray)) return;
   } catch (const Error&) {
     return;
   }
@@ -96,12 +97,12 @@ void HttpConnection::oConnection_StatusChange(int32_t status) {
 void HttpConnection::Reply(const std::vector<int32_t>& channels) {
   std::string answer;
   for (int32_t channel : channels) answer += on_channel_(channel);
-  if (!answer.empty() && !ended_ && oConnection_->State() == UniSock::kConnected) {
+  if (!answer.empty() && !ended_ && connection_->State() == UniSock::kConnected) {
     sending_ = true;
     ExtendDeadline();
     try {
       // SendComplete may come from inside this call, when the whole answer fits at once.
-      oConnection_->SendData(
+      connection_->SendData(
           net::Data::ByteArray(std::vector<uint8_t>(answer.begin(), answer.end())));
     } catch (const Error&) {
       End();
@@ -122,7 +123,7 @@ void HttpConnection::End() {
     loop_.CancelTimer(deadline_timer_);
     deadline_timer_ = 0;
   }
-  if (oConnection_ && oConnection_->State() != UniSock::kClosed) oConnection_->CloseSocket();
+  if (connection_ && connection_->State() != UniSock::kClosed) connection_->CloseSocket();
   std::weak_ptr<int> alive = alive_;
   loop_.Post([this, alive] {
     if (!alive.expired() && on_ended_) on_ended_(*this);

@@ -12,6 +12,7 @@
 
 #include "net/UniSock.h"
 #include "platform/loop/EventLoop.h"
+#include "platform/window/WindowTable.h"
 #include "webdiag/RequestReader.h"
 
 #include <chrono>
@@ -34,7 +35,7 @@ class HttpConnection {
   // How long the rest of a request's header is waited for once its answer has gone.
   static constexpr std::chrono::milliseconds kAfterAnswer{500};
 
-  HttpConnection(platform::EventLoop& loop, ChannelHandler on_channel, EndedHandler on_ended,
+  HttpConnection(platform::WindowTable& windows, ChannelHandler on_channel, EndedHandler on_ended,
                  std::chrono::milliseconds time_limit = kTimeLimit);
   ~HttpConnection();
   HttpConnection(const HttpConnection&) = delete;
@@ -64,12 +65,13 @@ class HttpConnection {
   void ArmDeadline();
   void OnDeadline();
 
+  platform::WindowTable& windows_;
   platform::EventLoop& loop_;
   ChannelHandler on_channel_;
   EndedHandler on_ended_;
   std::chrono::milliseconds time_limit_;
   std::chrono::milliseconds after_answer_;
-  std::unique_ptr<net::UniSock> oConnection_;
+  std::unique_ptr<net::UniSock> connection_;  // oConnection
   RequestReader reader_;
   bool sending_ = false;
   int32_t bytes_sent_ = 0;  // of the answer on its way

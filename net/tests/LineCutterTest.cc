@@ -29,15 +29,17 @@ struct Cut {
 TEST(LineCutterTest, EachLineEndClosesALineAndIsReported) {
   struct Case {
     std::string input;
-    std::vector<std::pair<std::string, int32_t>> lines;
+    std::vector<std::pair<std::string, LineBreak>> lines;
     std::string rest;
   };
   const Case cases[] = {
-      {"one\r\ntwo\r\n", {{"one", 1}, {"two", 1}}, ""},
-      {"one\ntwo\n", {{"one", 2}, {"two", 2}}, ""},
-      {"one\rtwo\r", {{"one", 3}, {"two", 3}}, ""},
-      {"a\r\nb\nc\rd", {{"a", 1}, {"b", 2}, {"c", 3}}, "d"},
-      {"\n\n", {{"", 2}, {"", 2}}, ""},
+      {"one\r\ntwo\r\n", {{"one", LineBreak::kCrLf}, {"two", LineBreak::kCrLf}}, ""},
+      {"one\ntwo\n", {{"one", LineBreak::kLf}, {"two", LineBreak::kLf}}, ""},
+      {"one\rtwo\r", {{"one", LineBreak::kCr}, {"two", LineBreak::kCr}}, ""},
+      {"a\r\nb\nc\rd",
+       {{"a", LineBreak::kCrLf}, {"b", LineBreak::kLf}, {"c", LineBreak::kCr}},
+       "d"},
+      {"\n\n", {{"", LineBreak::kLf}, {"", LineBreak::kLf}}, ""},
       {"unfinished", {}, "unfinished"},
   };
   for (const Case& c : cases) {
@@ -74,10 +76,10 @@ TEST(LineCutterTest, LinesSplitAcrossReadsComeOutWhole) {
   ASSERT_EQ(cut.lines.size(), 3u);
   EXPECT_EQ(cut.lines[0].text, "first line");
   // A CR that arrived last closes its line at once; the LF after it is not a new line.
-  EXPECT_EQ(cut.lines[0].line_change, 3);
+  EXPECT_EQ(cut.lines[0].line_change, LineBreak::kCr);
   EXPECT_EQ(cut.lines[1].text, "second");
   EXPECT_EQ(cut.lines[2].text, "third");
-  EXPECT_EQ(cut.lines[2].line_change, 2);
+  EXPECT_EQ(cut.lines[2].line_change, LineBreak::kLf);
   EXPECT_EQ(cut.Rest(), "");
 }
 
@@ -110,10 +112,10 @@ TEST(LineCutterTest, Utf16TextIsRecognisedByItsLineEnds) {
   cut.Feed(Utf8ToUtf16Le("h\xC3\xA9llo\r\nworld\n"));
   ASSERT_EQ(cut.lines.size(), 2u);
   EXPECT_EQ(cut.lines[0].text, "h\xC3\xA9llo");
-  EXPECT_EQ(cut.lines[0].line_change, 1);
+  EXPECT_EQ(cut.lines[0].line_change, LineBreak::kCrLf);
   EXPECT_FALSE(cut.lines[0].ansi);
   EXPECT_EQ(cut.lines[1].text, "world");
-  EXPECT_EQ(cut.lines[1].line_change, 2);
+  EXPECT_EQ(cut.lines[1].line_change, LineBreak::kLf);
 }
 
 TEST(LineCutterTest, LongLineInManyPiecesStaysWhole) {

@@ -12,7 +12,7 @@
 namespace quarnel::net::testing {
 
 struct TcpServer {
-  platform::EventLoop& loop;
+  platform::WindowTable& windows;
   UniSock listener;
   std::vector<std::unique_ptr<UniSock>> connections;
   // Runs on each new instance before it accepts: the place to attach handlers.
@@ -20,14 +20,15 @@ struct TcpServer {
   bool accept = true;
 
   // Listens on the primary address, or on `ip` when one is given.
-  explicit TcpServer(platform::EventLoop& l, const std::string& ip = "") : loop(l), listener(l) {
+  explicit TcpServer(platform::WindowTable& w, const std::string& ip = "")
+      : windows(w), listener(w) {
     if (!ip.empty()) {
       EXPECT_TRUE(listener.Bind(0, ip));
     }
     EXPECT_TRUE(listener.Listen());
     listener.OnConnectionRequest([this](int32_t request_id) {
       if (!accept) return;
-      auto connection = std::make_unique<UniSock>(loop);
+      auto connection = std::make_unique<UniSock>(windows);
       UniSock& ref = *connection;
       connections.push_back(std::move(connection));
       if (prepare) prepare(ref);
@@ -36,7 +37,7 @@ struct TcpServer {
   }
   uint16_t Port() const { return static_cast<uint16_t>(listener.LocalPort()); }
   bool WaitForConnections(size_t count) {
-    return RunUntil(loop, [&] { return connections.size() >= count; });
+    return RunUntil(windows.Loop(), [&] { return connections.size() >= count; });
   }
 };
 

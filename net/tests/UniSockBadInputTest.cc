@@ -24,7 +24,8 @@ using testing::UdpPeer;
 
 TEST(UniSockBadInputTest, DatagramsOfEverySizeFromZeroToTheLargest) {
   platform::EventLoop loop;
-  UniSock receiver(loop);
+  platform::WindowTable windows(loop);
+  UniSock receiver(windows);
   receiver.SetProtocol(UniSock::kUdp);
   ASSERT_TRUE(receiver.Bind(0, "127.0.0.1"));
   const auto port = static_cast<uint16_t>(receiver.LocalPort());
@@ -59,14 +60,15 @@ TEST(UniSockBadInputTest, DatagramsOfEverySizeFromZeroToTheLargest) {
 
 TEST(UniSockBadInputTest, GarbageFromTcpPeersLeavesTheServerServing) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   int text_lines = 0;
   size_t bytes = 0;
   server.prepare = [&](UniSock& sock) {
     UniSock* raw = &sock;
     // Every other connection in text mode.
     if (server.connections.size() % 2 == 0) sock.SetMode(1);
-    sock.OnTextArrival([&](std::string&, int32_t, bool) { ++text_lines; });
+    sock.OnTextArrival([&](std::string&, LineBreak, bool) { ++text_lines; });
     sock.OnDataArrival([&, raw](int32_t) {
       Data data;
       if (raw->GetData(data, VarType::kByteArray)) bytes += data.AsBytes().size();
@@ -116,12 +118,13 @@ TEST(UniSockBadInputTest, GarbageFromTcpPeersLeavesTheServerServing) {
 
 TEST(UniSockBadInputTest, PeerClosingHalfWayThroughALine) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   std::vector<std::string> lines;
   bool closing = false;
   server.prepare = [&](UniSock& sock) {
     sock.SetMode(1);
-    sock.OnTextArrival([&](std::string& text, int32_t, bool) { lines.push_back(text); });
+    sock.OnTextArrival([&](std::string& text, LineBreak, bool) { lines.push_back(text); });
     sock.OnClosing([&] { closing = true; });
   };
   {
@@ -137,7 +140,8 @@ TEST(UniSockBadInputTest, PeerClosingHalfWayThroughALine) {
 
 TEST(UniSockBadInputTest, PeerResettingTheConnectionIsReported) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   EventLog log;
   server.prepare = [&](UniSock& sock) { log.Attach(sock); };
   TcpPeer peer(server.Port());
@@ -160,7 +164,8 @@ TEST(UniSockBadInputTest, PeerResettingTheConnectionIsReported) {
 
 TEST(UniSockBadInputTest, PeerThatNeverReads) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   TcpPeer sleeper(server.Port(), 4096);
   ASSERT_TRUE(server.WaitForConnections(1));
   UniSock& sock = *server.connections[0];

@@ -12,13 +12,14 @@ using testing::ExpectRaises;
 
 TEST(UniSockPropertyTest, FreshObjectHasTheDefaults) {
   platform::EventLoop loop;
-  UniSock sock(loop);
+  platform::WindowTable windows(loop);
+  UniSock sock(windows);
   EXPECT_EQ(sock.Protocol(), UniSock::kTcp);
   EXPECT_EQ(sock.State(), UniSock::kClosed);
   EXPECT_EQ(sock.SocketHandle(), -1);
   EXPECT_EQ(sock.RemotePort(), 80);
   EXPECT_EQ(sock.LocalPort(), 0);
-  EXPECT_EQ(sock.LineChange(), 1);
+  EXPECT_EQ(sock.LineChange(), LineBreak::kCrLf);
   EXPECT_EQ(sock.Mode(), 0);
   EXPECT_EQ(sock.RemoteHost(), "");
   EXPECT_EQ(sock.RequestIP(), "");
@@ -31,11 +32,12 @@ TEST(UniSockPropertyTest, FreshObjectHasTheDefaults) {
 
 TEST(UniSockPropertyTest, InvalidWritesAndCallsRaiseNumberDescriptionAndSource) {
   platform::EventLoop loop;
-  UniSock closed_tcp(loop);
-  UniSock bound_udp(loop);
+  platform::WindowTable windows(loop);
+  UniSock closed_tcp(windows);
+  UniSock bound_udp(windows);
   bound_udp.SetProtocol(UniSock::kUdp);
   ASSERT_TRUE(bound_udp.Bind(0, "127.0.0.1"));
-  UniSock listening(loop);
+  UniSock listening(windows);
   listening.SetLocalPort(0);
   ASSERT_TRUE(listening.Listen());
 
@@ -49,7 +51,8 @@ TEST(UniSockPropertyTest, InvalidWritesAndCallsRaiseNumberDescriptionAndSource) 
   const Case cases[] = {
       {"port too big", [&] { closed_tcp.SetRemotePort(70000); }, 40014, "UniSock.RemotePort"},
       {"negative port", [&] { closed_tcp.SetLocalPort(-1); }, 40014, "UniSock.LocalPort"},
-      {"unknown line end", [&] { closed_tcp.SetLineChange(4); }, 40014, "UniSock.LineChange"},
+      {"unknown line end", [&] { closed_tcp.SetLineChange(static_cast<LineBreak>(4)); }, 40014,
+       "UniSock.LineChange"},
       {"unknown protocol", [&] { closed_tcp.SetProtocol(2); }, 40014, "UniSock.Protocol"},
       {"protocol while bound", [&] { bound_udp.SetProtocol(0); }, 40020, "UniSock.Protocol"},
       {"local port while bound", [&] { bound_udp.SetLocalPort(5); }, 40020, "UniSock.LocalPort"},
@@ -86,8 +89,9 @@ TEST(UniSockPropertyTest, InvalidWritesAndCallsRaiseNumberDescriptionAndSource) 
 
 TEST(UniSockPropertyTest, LineChangeReadsBackFromTheStoredLineEnd) {
   platform::EventLoop loop;
-  UniSock sock(loop);
-  for (int32_t value : {0, 2, 3, 1}) {
+  platform::WindowTable windows(loop);
+  UniSock sock(windows);
+  for (LineBreak value : {LineBreak::kNone, LineBreak::kLf, LineBreak::kCr, LineBreak::kCrLf}) {
     sock.SetLineChange(value);
     EXPECT_EQ(sock.LineChange(), value);
   }

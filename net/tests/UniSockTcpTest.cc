@@ -20,7 +20,8 @@ using testing::TcpServer;
 
 TEST(UniSockTcpTest, ListenerStaysOpenAndAcceptedConnectionExchangesData) {
   platform::EventLoop loop;
-  TcpServer server(loop, "127.0.0.1");                 // an address whose name every machine knows
+  platform::WindowTable windows(loop);
+  TcpServer server(windows, "127.0.0.1");              // an address whose name every machine knows
   EXPECT_EQ(server.listener.State(), UniSock::kOpen);  // listening stays in state 1
   EXPECT_GT(server.Port(), 0);
 
@@ -30,7 +31,7 @@ TEST(UniSockTcpTest, ListenerStaysOpenAndAcceptedConnectionExchangesData) {
   server.listener.OnConnectionRequest([&](int32_t id) {
     request_ip = server.listener.RequestIP();
     request_port = server.listener.RequestPort();
-    auto sock = std::make_unique<UniSock>(loop);
+    auto sock = std::make_unique<UniSock>(windows);
     sock->OnConnect([&] { ++connect_events; });
     UniSock* raw = sock.get();
     sock->OnDataArrival([&, raw](int32_t total) {
@@ -64,7 +65,8 @@ TEST(UniSockTcpTest, ListenerStaysOpenAndAcceptedConnectionExchangesData) {
 
 TEST(UniSockTcpTest, LongFromTenBufferedBytesLeavesSix) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   TcpPeer client(server.Port());
   ASSERT_TRUE(client.Send("\x0A\x00\x00\x00rest!!"s));
   ASSERT_TRUE(server.WaitForConnections(1));
@@ -87,7 +89,8 @@ TEST(UniSockTcpTest, LongFromTenBufferedBytesLeavesSix) {
 
 TEST(UniSockTcpTest, EarlyDataReadWhileTheConnectionWaitsIsHandedToTheNewOwner) {
   platform::EventLoop loop;
-  UniSock listener(loop);
+  platform::WindowTable windows(loop);
+  UniSock listener(windows);
   ASSERT_TRUE(listener.Listen());
   std::unique_ptr<UniSock> owner;
   std::vector<std::string> log;
@@ -95,7 +98,7 @@ TEST(UniSockTcpTest, EarlyDataReadWhileTheConnectionWaitsIsHandedToTheNewOwner) 
     // The handler pumps messages before accepting: the data that arrives meanwhile is
     // kept with the waiting connection.
     loop.RunFor(milliseconds(50));
-    owner = std::make_unique<UniSock>(loop);
+    owner = std::make_unique<UniSock>(windows);
     owner->OnDataArrival([&](int32_t total) { log.push_back("data " + std::to_string(total)); });
     log.push_back("accept");
     EXPECT_TRUE(owner->Accept(id));
@@ -110,7 +113,8 @@ TEST(UniSockTcpTest, EarlyDataReadWhileTheConnectionWaitsIsHandedToTheNewOwner) 
 
 TEST(UniSockTcpTest, ConnectionArrivingWhileAHandlerPumpsWaitsItsTurn) {
   platform::EventLoop loop;
-  UniSock listener(loop);
+  platform::WindowTable windows(loop);
+  UniSock listener(windows);
   ASSERT_TRUE(listener.Listen());
   const auto port = static_cast<uint16_t>(listener.LocalPort());
   std::vector<std::unique_ptr<UniSock>> accepted;
@@ -122,7 +126,7 @@ TEST(UniSockTcpTest, ConnectionArrivingWhileAHandlerPumpsWaitsItsTurn) {
       second = std::make_unique<TcpPeer>(port);  // arrives while this one waits
       loop.RunFor(milliseconds(30));
     }
-    accepted.push_back(std::make_unique<UniSock>(loop));
+    accepted.push_back(std::make_unique<UniSock>(windows));
     EXPECT_TRUE(accepted.back()->Accept(id));
   });
   TcpPeer first(port);
@@ -134,7 +138,8 @@ TEST(UniSockTcpTest, ConnectionArrivingWhileAHandlerPumpsWaitsItsTurn) {
 
 TEST(UniSockTcpTest, NotificationsQueuedBeforeTheTakeOverReachTheNewOwnerInOrder) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   std::vector<std::string> log;
   server.prepare = [&](UniSock& sock) {
     UniSock* raw = &sock;
@@ -158,7 +163,8 @@ TEST(UniSockTcpTest, NotificationsQueuedBeforeTheTakeOverReachTheNewOwnerInOrder
 
 TEST(UniSockTcpTest, ConnectionNobodyAcceptsIsClosedAtOnce) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   server.accept = false;
   int requests = 0;
   server.listener.OnConnectionRequest([&](int32_t) { ++requests; });
@@ -170,16 +176,17 @@ TEST(UniSockTcpTest, ConnectionNobodyAcceptsIsClosedAtOnce) {
 
 TEST(UniSockTcpTest, TextModeCutsLinesAtEachLineEnd) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   struct Line {
     std::string text;
-    int32_t line_change;
+    LineBreak line_change;
     bool ansi;
   };
   std::vector<Line> lines;
   server.prepare = [&](UniSock& sock) {
     sock.SetMode(1);
-    sock.OnTextArrival([&](std::string& text, int32_t line_change, bool ansi) {
+    sock.OnTextArrival([&](std::string& text, LineBreak line_change, bool ansi) {
       lines.push_back({text, line_change, ansi});
     });
   };
@@ -187,11 +194,11 @@ TEST(UniSockTcpTest, TextModeCutsLinesAtEachLineEnd) {
   ASSERT_TRUE(client.Send("crlf\r\nlf\ncr\rcaf\xC3\xA9\ncaf\xE9\npartial"s));
   ASSERT_TRUE(RunUntil(loop, [&] { return lines.size() == 5; }));
   EXPECT_EQ(lines[0].text, "crlf");
-  EXPECT_EQ(lines[0].line_change, 1);
+  EXPECT_EQ(lines[0].line_change, LineBreak::kCrLf);
   EXPECT_EQ(lines[1].text, "lf");
-  EXPECT_EQ(lines[1].line_change, 2);
+  EXPECT_EQ(lines[1].line_change, LineBreak::kLf);
   EXPECT_EQ(lines[2].text, "cr");
-  EXPECT_EQ(lines[2].line_change, 3);
+  EXPECT_EQ(lines[2].line_change, LineBreak::kCr);
   EXPECT_EQ(lines[3].text, "caf\xC3\xA9");
   EXPECT_FALSE(lines[3].ansi);
   EXPECT_EQ(lines[4].text, "caf\xC3\xA9");  // read as ANSI text
@@ -208,7 +215,8 @@ TEST(UniSockTcpTest, TextModeCutsLinesAtEachLineEnd) {
 
 TEST(UniSockTcpTest, SendLargerThanTheSocketBufferArrivesWholeWithProgress) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   TcpPeer client(server.Port(), /*receive_buffer=*/4096);
   ASSERT_TRUE(server.WaitForConnections(1));
   UniSock& sock = *server.connections[0];
@@ -249,7 +257,8 @@ TEST(UniSockTcpTest, SendLargerThanTheSocketBufferArrivesWholeWithProgress) {
 
 TEST(UniSockTcpTest, CloseSocketGoesThroughClosingToClosedAndKeepsTheRemoteSide) {
   platform::EventLoop loop;
-  TcpServer server(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows);
   TcpPeer client(server.Port());
   ASSERT_TRUE(server.WaitForConnections(1));
   UniSock& sock = *server.connections[0];
@@ -272,8 +281,9 @@ TEST(UniSockTcpTest, CloseSocketGoesThroughClosingToClosedAndKeepsTheRemoteSide)
 
 TEST(UniSockTcpTest, ConnectByNameLooksTheHostUpThenConnects) {
   platform::EventLoop loop;
-  TcpServer server(loop, "127.0.0.1");
-  UniSock client(loop);
+  platform::WindowTable windows(loop);
+  TcpServer server(windows, "127.0.0.1");
+  UniSock client(windows);
   EventLog log;
   log.Attach(client);
   bool connected = false;
@@ -292,13 +302,14 @@ TEST(UniSockTcpTest, ConnectByNameLooksTheHostUpThenConnects) {
 
 TEST(UniSockTcpTest, RefusedConnectionIsReportedThroughTheEvents) {
   platform::EventLoop loop;
+  platform::WindowTable windows(loop);
   uint16_t closed_port;
   {
-    UniSock probe(loop);
+    UniSock probe(windows);
     ASSERT_TRUE(probe.Listen());
     closed_port = static_cast<uint16_t>(probe.LocalPort());
   }
-  UniSock client(loop);
+  UniSock client(windows);
   EventLog log;
   log.Attach(client);
   ASSERT_TRUE(client.Connect("127.0.0.1", closed_port));
@@ -312,7 +323,8 @@ TEST(UniSockTcpTest, RefusedConnectionIsReportedThroughTheEvents) {
 
 TEST(UniSockTcpTest, ConnectWithoutHostIsReported) {
   platform::EventLoop loop;
-  UniSock client(loop);
+  platform::WindowTable windows(loop);
+  UniSock client(windows);
   EventLog log;
   log.Attach(client);
   EXPECT_FALSE(client.Connect());

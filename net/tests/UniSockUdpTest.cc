@@ -21,12 +21,11 @@ using testing::UdpPeer;
 
 // A UDP receiver bound to the machine's primary address on a port of its own.
 struct Receiver {
-  platform::EventLoop& loop;
   UniSock sock;
   EventLog log;
   std::vector<int32_t> arrivals;
 
-  explicit Receiver(platform::EventLoop& l) : loop(l), sock(l) {
+  explicit Receiver(platform::WindowTable& windows) : sock(windows) {
     log.Attach(sock);
     sock.SetProtocol(UniSock::kUdp);
     EXPECT_TRUE(sock.Bind());
@@ -60,8 +59,9 @@ TEST(UniSockUdpTest, BindWithoutAddressListensOnTheNetworkAddressWhenTheNameIsLo
     sockets_testing::ScopedPrivateNetwork network(c.shape);
     if (!network.Entered()) GTEST_SKIP() << "no private network: " << network.Why();
     platform::EventLoop loop;
-    EXPECT_EQ(UniSock(loop).LocalIP(), c.address);  // not bound yet
-    Receiver receiver(loop);
+    platform::WindowTable windows(loop);
+    EXPECT_EQ(UniSock(windows).LocalIP(), c.address);  // not bound yet
+    Receiver receiver(windows);
     EXPECT_EQ(receiver.sock.LocalIP(), c.address);
     EXPECT_GT(receiver.sock.LocalPort(), 0);
     EXPECT_EQ(receiver.log.statuses, (std::vector<int32_t>{UniSock::kOpen}));
@@ -75,7 +75,8 @@ TEST(UniSockUdpTest, BindWithoutAddressListensOnTheNetworkAddressWhenTheNameIsLo
 
 TEST(UniSockUdpTest, HandlerThatReadsGetsEachDatagram) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   std::vector<std::string> got;
   receiver.sock.OnDataArrival([&](int32_t total) {
     receiver.arrivals.push_back(total);
@@ -95,7 +96,8 @@ TEST(UniSockUdpTest, HandlerThatReadsGetsEachDatagram) {
 
 TEST(UniSockUdpTest, DatagramNotReadByTheHandlerIsDropped) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   std::vector<int32_t> sizes;
   receiver.sock.OnDataArrival([&](int32_t total) { sizes.push_back(total); });
   UdpPeer peer;
@@ -111,7 +113,8 @@ TEST(UniSockUdpTest, DatagramNotReadByTheHandlerIsDropped) {
 
 TEST(UniSockUdpTest, TwoWaitingDatagramsTheHandlerReadsEachInADataArrivalOfItsOwn) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   std::vector<std::string> got;
   receiver.sock.OnDataArrival([&](int32_t total) {
     receiver.arrivals.push_back(total);
@@ -131,7 +134,8 @@ TEST(UniSockUdpTest, TwoWaitingDatagramsTheHandlerReadsEachInADataArrivalOfItsOw
 // burst larger than the system's usual receive buffer (208 KiB) waits for it whole.
 TEST(UniSockUdpTest, ABurstThatArrivesWhileTheProgramIsBusyWaitsToBeRead) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   size_t got = 0;
   receiver.sock.OnDataArrival([&](int32_t) {
     Data data;
@@ -148,7 +152,8 @@ TEST(UniSockUdpTest, ABurstThatArrivesWhileTheProgramIsBusyWaitsToBeRead) {
 // the same turn of the loop, before a tick that falls due then.
 TEST(UniSockUdpTest, DatagramsWaitingTogetherAreAllHandledInOneTurnOfTheLoop) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   std::vector<std::string> got;
   receiver.sock.OnDataArrival([&](int32_t) {
     Data data = Data::ByteArray({});
@@ -164,7 +169,8 @@ TEST(UniSockUdpTest, DatagramsWaitingTogetherAreAllHandledInOneTurnOfTheLoop) {
 
 TEST(UniSockUdpTest, DatagramLongerThanTheReadFailsAndLeavesDataAlone) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   bool result = true;
   Data data = Data::ByteArray({1, 2, 3});
   receiver.sock.OnDataArrival([&](int32_t) { result = receiver.sock.GetData(data, 0, 513); });
@@ -194,7 +200,8 @@ TEST(UniSockUdpTest, ANumberComesFromTheFirstBytesOfALongerDatagram) {
       {VarType::kLong, "\x05\x01"s, Data::Long(0x0105)},  // shorter: the bytes there are
   };
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   UdpPeer peer;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.datagram.size());
@@ -213,7 +220,8 @@ TEST(UniSockUdpTest, ANumberComesFromTheFirstBytesOfALongerDatagram) {
 
 TEST(UniSockUdpTest, PeekLeavesTheDatagramForTheRead) {
   platform::EventLoop loop;
-  Receiver receiver(loop);
+  platform::WindowTable windows(loop);
+  Receiver receiver(windows);
   std::string peeked, read;
   receiver.sock.OnDataArrival([&](int32_t) {
     Data a, b;
@@ -231,15 +239,16 @@ TEST(UniSockUdpTest, PeekLeavesTheDatagramForTheRead) {
 
 TEST(UniSockUdpTest, SendDataOfALongSendsFourLittleEndianBytesToRemoteHostAndPort) {
   platform::EventLoop loop;
+  platform::WindowTable windows(loop);
   UdpPeer peer;
-  UniSock sender(loop);
+  UniSock sender(windows);
   sender.SetProtocol(UniSock::kUdp);
   ASSERT_TRUE(sender.Connect(peer.Address(), peer.Port()));  // binds; nothing is connected
   EXPECT_EQ(sender.State(), UniSock::kOpen);
   ASSERT_TRUE(sender.SendData(Data::Long(0x01020304)));
   EXPECT_EQ(peer.Receive(), "\x04\x03\x02\x01"s);
   // Without Connect first: SendData binds on its own.
-  UniSock second(loop);
+  UniSock second(windows);
   second.SetProtocol(UniSock::kUdp);
   second.SetRemoteHost(peer.Address());
   second.SetRemotePort(peer.Port());
@@ -250,7 +259,8 @@ TEST(UniSockUdpTest, SendDataOfALongSendsFourLittleEndianBytesToRemoteHostAndPor
 
 TEST(UniSockUdpTest, ConnectToZeroMeansTheBroadcastAddress) {
   platform::EventLoop loop;
-  UniSock sender(loop);
+  platform::WindowTable windows(loop);
+  UniSock sender(windows);
   sender.SetProtocol(UniSock::kUdp);
   ASSERT_TRUE(sender.Connect("0", 15999));
   EXPECT_EQ(sender.RemoteHost(), "-1");
@@ -259,7 +269,8 @@ TEST(UniSockUdpTest, ConnectToZeroMeansTheBroadcastAddress) {
 
 TEST(UniSockUdpTest, UnknownHostNameIsReportedNotBroadcast) {
   platform::EventLoop loop;
-  UniSock sender(loop);
+  platform::WindowTable windows(loop);
+  UniSock sender(windows);
   EventLog log;
   log.Attach(sender);
   sender.SetProtocol(UniSock::kUdp);
@@ -278,8 +289,9 @@ TEST(UniSockUdpTest, UnknownHostNameIsReportedNotBroadcast) {
 
 TEST(UniSockUdpTest, SecondBindOfAPortInUseFailsWithStatusNine) {
   platform::EventLoop loop;
-  Receiver first(loop);
-  UniSock second(loop);
+  platform::WindowTable windows(loop);
+  Receiver first(windows);
+  UniSock second(windows);
   EventLog log;
   log.Attach(second);
   second.SetProtocol(UniSock::kUdp);
@@ -293,7 +305,8 @@ TEST(UniSockUdpTest, SecondBindOfAPortInUseFailsWithStatusNine) {
 
 TEST(UniSockUdpTest, HandlerMayDestroyTheReceiver) {
   platform::EventLoop loop;
-  auto receiver = std::make_unique<Receiver>(loop);
+  platform::WindowTable windows(loop);
+  auto receiver = std::make_unique<Receiver>(windows);
   uint16_t port = receiver->Port();
   int calls = 0;
   receiver->sock.OnDataArrival([&](int32_t) {

@@ -3,7 +3,6 @@
 #include "platform/base/Error.h"
 #include "platform/loop/CrossThreadQueue.h"
 #include "platform/loop/SignalWatch.h"
-#include "platform/window/WindowTable.h"
 
 #include <array>
 #include <cerrno>
@@ -58,13 +57,11 @@ EventLoop::EventLoop() {
     ::close(epoll_fd_);
     Fail("cannot set up the message loop");
   }
-  windows_ = std::make_unique<WindowTable>(*this);
 }
 
 EventLoop::~EventLoop() {
   cross_thread_->Close();
   signals_.reset();
-  windows_.reset();
   ::close(timer_fd_);
   ::close(epoll_fd_);
 }

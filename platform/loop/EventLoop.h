@@ -7,8 +7,9 @@
 // the nanosecond: a timer descriptor is armed at the earliest absolute deadline.
 //
 // The loop owns its descriptors for waiting only; callers keep owning the descriptors they
-// watch and must stop watching before closing them. It also holds the table of the
-// thread's message windows (see platform/window/WindowTable.h).
+// watch and must stop watching before closing them. It knows nothing above descriptors,
+// timers and messages: windows live in a table the program keeps beside its loop
+// (platform/window/WindowTable.h).
 #pragma once
 
 #include "platform/loop/Clock.h"
@@ -25,7 +26,6 @@ namespace quarnel::platform {
 
 class CrossThreadQueue;
 class SignalWatch;
-class WindowTable;
 
 // What a descriptor is watched for, and what it is ready for.
 enum Readiness : uint32_t {
@@ -84,8 +84,6 @@ class EventLoop {
   void Post(Callback message);
   // A poster for other threads; it keeps working (dropping messages) after the loop is gone.
   std::shared_ptr<LoopPoster> ThreadPoster();
-  // The thread's message windows.
-  WindowTable& Windows() { return *windows_; }
 
   // --- Signals
   // Turns SIGINT and SIGTERM into a posted message that calls `handler` with the signal
@@ -133,7 +131,6 @@ class EventLoop {
   WatchId signal_watch_ = 0;
   // The current quit-signal handler; messages for a replaced one are dropped.
   std::shared_ptr<std::function<void(int)>> quit_handler_;
-  std::unique_ptr<WindowTable> windows_;
   int run_depth_ = 0;
   bool quit_ = false;
 };

@@ -19,30 +19,32 @@ struct AsyncGetHostByName::Result {
   std::vector<uint32_t> addresses;
 };
 
-std::unique_ptr<AsyncGetHostByName> AsyncGetHostByName::Start(EventLoop& loop, WindowHandle window,
-                                                              uint32_t message,
+std::unique_ptr<AsyncGetHostByName> AsyncGetHostByName::Start(WindowTable& windows,
+                                                              WindowHandle window, uint32_t message,
                                                               const std::string& name,
                                                               int32_t& error) {
   std::unique_ptr<AsyncGetHostByName> lookup(new AsyncGetHostByName());
   lookup->result_ = std::make_shared<Result>();
   lookup->alive_ = std::make_shared<int>(0);
   std::weak_ptr<const void> guard = lookup->alive_;
-  auto worker = [poster = loop.ThreadPoster(), result = lookup->result_, guard, window, message,
-                 name, loop_ptr = &loop] {
+  auto worker = [poster = windows.Loop().ThreadPoster(), result = lookup->result_, guard, window,
+                 message, name, table = &windows] {
     int32_t lookup_error = 0;
     std::vector<uint32_t> found = ResolveIpv4(name, lookup_error);
     {
       std::lock_guard<std::mutex> lock(result->mutex);
       result->addresses = std::move(found);
     }
-    poster->Post([loop_ptr, guard, window, message, lookup_error] {
-      // Runs on the loop's thread, which owns `loop_ptr` while it runs messages.
+    poster->Post([table, guard, window, message, lookup_error] {
+      // Runs on the loop's thread. While the lookup lives, so does the window table its
+      // owner posts to; once it has gone, the table may have too.
+      if (guard.expired()) return;
       WindowMessage reply;
       reply.message = message;
       reply.lparam = SocketMessageParam(0, lookup_error);
       reply.guard = guard;
       reply.guarded = true;
-      loop_ptr->Windows().Send(window, reply);
+      table->Send(window, reply);
     });
   };
 

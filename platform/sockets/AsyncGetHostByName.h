@@ -16,12 +16,10 @@
 
 namespace quarnel::platform {
 
-class EventLoop;
-
 class AsyncGetHostByName {
  public:
   // Starts the lookup; null with `error` set when no worker could be started.
-  static std::unique_ptr<AsyncGetHostByName> Start(EventLoop& loop, WindowHandle window,
+  static std::unique_ptr<AsyncGetHostByName> Start(WindowTable& windows, WindowHandle window,
                                                    uint32_t message, const std::string& name,
                                                    int32_t& error);
   ~AsyncGetHostByName();

@@ -2,7 +2,6 @@
 
 #include "platform/sockets/Socket.h"
 #include "platform/sockets/SocketErrors.h"
-#include "platform/window/WindowTable.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -10,7 +9,8 @@
 
 namespace quarnel::platform {
 
-AsyncSelect::AsyncSelect(EventLoop& loop, int fd, Role role) : loop_(loop), fd_(fd), role_(role) {
+AsyncSelect::AsyncSelect(WindowTable& windows, int fd, Role role)
+    : windows_(windows), loop_(windows.Loop()), fd_(fd), role_(role) {
   watch_ = loop_.Watch(fd_, 0, [this](uint32_t ready) { OnReady(ready); });
 }
 
@@ -145,7 +145,7 @@ void AsyncSelect::Post(uint32_t event, int32_t error) {
   message.lparam = SocketMessageParam(event, error);
   message.guard = alive_;
   message.guarded = true;
-  loop_.Windows().Post(window_, std::move(message));
+  windows_.Post(window_, std::move(message));
 }
 
 int32_t AsyncSelect::PendingError() const {

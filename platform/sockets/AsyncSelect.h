@@ -1,9 +1,9 @@
 // The network-event notifications of one socket (internal to the socket layer).
 //
-// Watches the socket on the loop and posts one message per network event to the chosen
-// window, then stops watching for that event until the socket call that re-enables it.
-// A TCP connection reports FD_CLOSE only once no received data is left to read, and
-// nothing after that but FD_WRITE.
+// Watches the socket on the window table's loop and posts one message per network event
+// to the chosen window, then stops watching for that event until the socket call that re-enables
+// it. A TCP connection reports FD_CLOSE only once no received data is left to read, and nothing
+// after that but FD_WRITE.
 #pragma once
 
 #include "platform/loop/EventLoop.h"
@@ -18,14 +18,14 @@ class AsyncSelect {
  public:
   enum class Role { kIdle, kDatagram, kListening, kConnecting, kConnected, kDone };
 
-  AsyncSelect(EventLoop& loop, int fd, Role role);
+  AsyncSelect(WindowTable& windows, int fd, Role role);
   ~AsyncSelect();
   AsyncSelect(const AsyncSelect&) = delete;
   AsyncSelect& operator=(const AsyncSelect&) = delete;
 
   // Where to post and which events; keeps what was already posted.
   void Target(WindowHandle window, uint32_t message, uint32_t events);
-  EventLoop& Loop() const { return loop_; }
+  WindowTable& Windows() const { return windows_; }
   WindowHandle Window() const { return window_; }
   uint32_t Message() const { return message_; }
   uint32_t Events() const { return events_; }
@@ -47,6 +47,7 @@ class AsyncSelect {
   int32_t PendingError() const;
   void Update();
 
+  WindowTable& windows_;
   EventLoop& loop_;
   int fd_;
   Role role_;

@@ -104,7 +104,7 @@ Socket Socket::Accept(Ipv4Address& peer, int32_t& error) {
   if (select_ && select_->Events() != 0) {
     // The new socket inherits the listener's notifications, as under Windows Sockets.
     accepted.select_ = std::make_unique<platform::AsyncSelect>(
-        select_->Loop(), fd, platform::AsyncSelect::Role::kConnected);
+        select_->Windows(), fd, platform::AsyncSelect::Role::kConnected);
     accepted.select_->Target(select_->Window(), select_->Message(), select_->Events());
     accepted.select_->PostInitialEvents();
   }
@@ -213,15 +213,15 @@ int32_t Socket::PeerAddress(Ipv4Address& peer) const {
   return 0;
 }
 
-int32_t Socket::AsyncSelect(EventLoop& loop, WindowHandle window, uint32_t message,
+int32_t Socket::AsyncSelect(WindowTable& windows, WindowHandle window, uint32_t message,
                             uint32_t events) {
   if (fd_ < 0) return kWsaENotSock;
-  if (!select_ || &select_->Loop() != &loop) {
+  if (!select_ || &select_->Windows() != &windows) {
     // A socket asked for the first time: what it can report follows from its kind; a TCP
     // socket reports nothing until it listens or connects.
     auto role = kind_ == SocketKind::kUdp ? platform::AsyncSelect::Role::kDatagram
                                           : platform::AsyncSelect::Role::kIdle;
-    select_ = std::make_unique<platform::AsyncSelect>(loop, fd_, role);
+    select_ = std::make_unique<platform::AsyncSelect>(windows, fd_, role);
   }
   select_->Target(window, message, events);
   return 0;

@@ -20,7 +20,6 @@
 
 namespace quarnel::platform {
 
-class EventLoop;
 class AsyncSelect;
 
 enum class SocketKind { kTcp, kUdp };
@@ -82,7 +81,7 @@ class Socket {
   // low word and an error in the high word to `window` for the `events` asked for. A
   // second call moves the notifications to the new window without repeating ones already
   // posted. `events` of 0 stops them.
-  int32_t AsyncSelect(EventLoop& loop, WindowHandle window, uint32_t message, uint32_t events);
+  int32_t AsyncSelect(WindowTable& windows, WindowHandle window, uint32_t message, uint32_t events);
 
  private:
   Socket(int fd, SocketKind kind);

@@ -1,6 +1,4 @@
 #include "platform/loop/EventLoop.h"
-#include "platform/window/MessageWindow.h"
-#include "platform/window/WindowTable.h"
 
 #include <string>
 #include <thread>
@@ -257,56 +255,6 @@ TEST(EventLoopTest, QuitSignalsBecomeMessages) {
   EXPECT_TRUE(loop.RunFor(kPatience));
   EXPECT_EQ(received, (std::vector<int>{SIGTERM}));
   loop.SetQuitSignalHandler(nullptr);
-}
-
-// --- Message windows
-
-class RecordingWindow : public MessageWindow {
- public:
-  using MessageWindow::MessageWindow;
-  void WindowProc(const WindowMessage& message) override { received.push_back(message.message); }
-  std::vector<uint32_t> received;
-};
-
-WindowMessage Message(uint32_t id) {
-  WindowMessage message;
-  message.message = id;
-  return message;
-}
-
-TEST(EventLoopTest, WindowMessagesReachLiveWindowsOnly) {
-  EventLoop loop;
-  RecordingWindow keeper(loop);
-  auto gone = std::make_unique<RecordingWindow>(loop);
-  WindowHandle gone_handle = gone->Handle();
-  auto guard = std::make_shared<int>(0);
-
-  WindowMessage guarded = Message(1);
-  guarded.guard = guard;
-  guarded.guarded = true;
-  loop.Windows().Post(keeper.Handle(), Message(7));
-  loop.Windows().Post(keeper.Handle(), guarded);
-  loop.Windows().Post(gone_handle, Message(8));
-  loop.Windows().Post(keeper.Handle(), Message(9));
-  gone.reset();
-  guard.reset();
-  loop.RunOnce(loop.Now());
-  EXPECT_EQ(keeper.received, (std::vector<uint32_t>{7, 9}));
-  EXPECT_EQ(loop.Windows().Find(gone_handle), nullptr);
-
-  // A new window never gets an old handle.
-  RecordingWindow fresh(loop);
-  EXPECT_GT(fresh.Handle(), gone_handle);
-}
-
-TEST(EventLoopTest, WindowsAreFoundByTitle) {
-  EventLoop loop;
-  RecordingWindow a(loop), b(loop);
-  a.SetTitle(std::to_string(a.Handle()));
-  b.SetTitle("listener");
-  EXPECT_EQ(loop.Windows().FindByTitle(std::to_string(a.Handle())), &a);
-  EXPECT_EQ(loop.Windows().FindByTitle("listener"), &b);
-  EXPECT_EQ(loop.Windows().FindByTitle("nobody"), nullptr);
 }
 
 }  // namespace

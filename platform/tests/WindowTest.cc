@@ -1,6 +1,10 @@
+#include "platform/window/MessageWindow.h"
 #include "platform/window/Window.h"
+#include "platform/window/WindowTable.h"
 
+#include <memory>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -145,6 +149,58 @@ TEST(WindowTest, SignalForAWindowThatHasGoneIsDropped) {
   loop.RunFor(milliseconds(10));
   EXPECT_EQ(window, nullptr);
   EXPECT_FALSE(asked);
+}
+
+// --- Message windows
+
+class RecordingWindow : public MessageWindow {
+ public:
+  using MessageWindow::MessageWindow;
+  void WindowProc(const WindowMessage& message) override { received.push_back(message.message); }
+  std::vector<uint32_t> received;
+};
+
+WindowMessage Message(uint32_t id) {
+  WindowMessage message;
+  message.message = id;
+  return message;
+}
+
+TEST(WindowTableTest, WindowMessagesReachLiveWindowsOnly) {
+  EventLoop loop;
+  WindowTable windows(loop);
+  RecordingWindow keeper(windows);
+  auto gone = std::make_unique<RecordingWindow>(windows);
+  WindowHandle gone_handle = gone->Handle();
+  auto guard = std::make_shared<int>(0);
+
+  WindowMessage guarded = Message(1);
+  guarded.guard = guard;
+  guarded.guarded = true;
+  windows.Post(keeper.Handle(), Message(7));
+  windows.Post(keeper.Handle(), guarded);
+  windows.Post(gone_handle, Message(8));
+  windows.Post(keeper.Handle(), Message(9));
+  gone.reset();
+  guard.reset();
+  loop.RunOnce(loop.Now());
+  EXPECT_EQ(keeper.received, (std::vector<uint32_t>{7, 9}));
+  EXPECT_EQ(windows.Find(gone_handle), nullptr);
+
+  // A new window never gets an old handle.
+  RecordingWindow fresh(windows);
+  EXPECT_GT(fresh.Handle(), gone_handle);
+}
+
+TEST(WindowTableTest, WindowsAreFoundByTitle) {
+  EventLoop loop;
+  WindowTable windows(loop);
+  RecordingWindow a(windows), b(windows);
+  a.SetTitle(std::to_string(a.Handle()));
+  b.SetTitle("listener");
+  EXPECT_EQ(windows.FindByTitle(std::to_string(a.Handle())), &a);
+  EXPECT_EQ(windows.FindByTitle("listener"), &b);
+  EXPECT_EQ(windows.FindByTitle("nobody"), nullptr);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include "platform/window/MessageWindow.h"
 
-#include "platform/loop/EventLoop.h"
-
 namespace quarnel::platform {
 
-MessageWindow::MessageWindow(EventLoop& loop) : loop_(loop), handle_(loop.Windows().Add(this)) {}
+MessageWindow::MessageWindow(WindowTable& windows)
+    : windows_(windows), handle_(windows.Add(this)) {}
 
-MessageWindow::~MessageWindow() { loop_.Windows().Remove(handle_); }
+MessageWindow::~MessageWindow() { windows_.Remove(handle_); }
 
 }  // namespace quarnel::platform

@@ -1,7 +1,7 @@
 // A hidden window that receives messages on the loop's thread.
 //
-// Derive from it and implement WindowProc. The window is registered in its loop's table
-// for its whole life and unregistered when destroyed; messages still queued for it are
+// Derive from it and implement WindowProc. The window is registered in the program's
+// window table for its whole life and unregistered when destroyed; messages still queued for it are
 // then dropped.
 #pragma once
 
@@ -13,7 +13,7 @@ namespace quarnel::platform {
 
 class MessageWindow {
  public:
-  explicit MessageWindow(EventLoop& loop);
+  explicit MessageWindow(WindowTable& windows);
   virtual ~MessageWindow();
   MessageWindow(const MessageWindow&) = delete;
   MessageWindow& operator=(const MessageWindow&) = delete;
@@ -21,13 +21,13 @@ class MessageWindow {
   WindowHandle Handle() const { return handle_; }
   const std::string& Title() const { return title_; }
   void SetTitle(std::string title) { title_ = std::move(title); }
-  EventLoop& Loop() const { return loop_; }
+  WindowTable& Windows() const { return windows_; }
 
   // Handles one message; runs on the loop's thread.
   virtual void WindowProc(const WindowMessage& message) = 0;
 
  private:
-  EventLoop& loop_;
+  WindowTable& windows_;
   WindowHandle handle_;
   std::string title_;
 };

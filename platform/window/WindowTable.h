@@ -1,6 +1,9 @@
 // The message windows of one thread, and messages posted to them.
 //
-// A message window is a hidden target for messages, found by its handle or its title.
+// The program keeps one table beside its loop, made before and destroyed after every
+// window in it, and hands it to its message windows and to whatever posts to them (the
+// socket notifications, the host name lookup). A message window is a hidden target for
+// messages, found by its handle or its title.
 // A message posted to a handle is queued on the loop and delivered in order; when the
 // window has gone by then, or the message carries a guard whose owner has gone, the
 // message is dropped. Handles count up from 1 and are never reused for the life of the
@@ -35,6 +38,9 @@ class WindowTable {
   explicit WindowTable(EventLoop& loop) : loop_(loop) {}
   WindowTable(const WindowTable&) = delete;
   WindowTable& operator=(const WindowTable&) = delete;
+
+  // The loop that delivers posted messages.
+  EventLoop& Loop() const { return loop_; }
 
   MessageWindow* Find(WindowHandle handle) const;
   // The first window with this title, or none.
