@@ -32,6 +32,23 @@ int32_t IntOption(int fd, int name, int32_t& value) {
   return 0;
 }
 
+// What a socket asked for notifications for the first time can report, by its state now:
+// a listener its connections, a connected socket its data, a fresh one nothing yet.
+AsyncSelect::Role FirstRole(int fd, SocketKind kind) {
+  if (kind == SocketKind::kUdp) return AsyncSelect::Role::kDatagram;
+  int listening = 0;
+  socklen_t size = sizeof listening;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening != 0) {
+    return AsyncSelect::Role::kListening;
+  }
+  sockaddr_in peer{};
+  size = sizeof peer;
+  if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0) {
+    return AsyncSelect::Role::kConnected;
+  }
+  return AsyncSelect::Role::kIdle;
+}
+
 }  // namespace
 
 Socket::Socket() = default;
@@ -217,11 +234,9 @@ int32_t Socket::AsyncSelect(WindowTable& windows, WindowHandle window, uint32_t 
                             uint32_t events) {
   if (fd_ < 0) return kWsaENotSock;
   if (!select_ || &select_->Windows() != &windows) {
-    // A socket asked for the first time: what it can report follows from its kind; a TCP
-    // socket reports nothing until it listens or connects.
-    auto role = kind_ == SocketKind::kUdp ? platform::AsyncSelect::Role::kDatagram
-                                          : platform::AsyncSelect::Role::kIdle;
-    select_ = std::make_unique<platform::AsyncSelect>(windows, fd_, role);
+    // A socket asked for the first time: what it can report follows from its kind and
+    // state; a fresh TCP socket reports nothing until it listens or connects.
+    select_ = std::make_unique<platform::AsyncSelect>(windows, fd_, FirstRole(fd_, kind_));
   }
   select_->Target(window, message, events);
   return 0;
