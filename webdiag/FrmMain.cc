@@ -24,14 +24,14 @@ FrmMain::FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::s
       folder_(std::move(folder)),
       command_line_(std::move(command_line)),
       errors_(errors),
-      window_(loop, "frmMain", console),
-      tmrGo_(window_.AddTimer("tmrGo", kStartDelayMs, true)),
-      lblFirewallPorts_(window_.AddLabel("lblFirewallPorts", "")),
-      lblStarted1_(window_.AddLabel("lblStarted1", kStartedText1, false)),
-      lblURL_(window_.AddLabel("lblURL", kStartingText)),
-      lblStarted2_(window_.AddLabel("lblStarted2", kStartedText2, false)) {
+      window_(loop, "frmMain", console) {
   window_.SetCaption("Quarnel Diagnostics Web Server");
-  tmrGo_.OnTimer([this] { tmrGo_Timer(); });
+  tmrGo_ = &window_.AddTimer("tmrGo", kStartDelayMs, true);
+  tmrGo_->OnTimer([this] { tmrGo_Timer(); });
+  lblFirewallPorts_ = &window_.AddLabel("lblFirewallPorts", "");
+  lblStarted1_ = &window_.AddLabel("lblStarted1", kStartedText1, false);
+  lblURL_ = &window_.AddLabel("lblURL", kStartingText);
+  lblStarted2_ = &window_.AddLabel("lblStarted2", kStartedText2, false);
   window_.OnUnload([this] { Form_Unload(); });
 }
 
@@ -46,7 +46,7 @@ int32_t FrmMain::ListeningPort() const {
 }
 
 void FrmMain::tmrGo_Timer() {
-  tmrGo_.SetEnabled(false);
+  tmrGo_->SetEnabled(false);
   StartUp();
 }
 
@@ -67,7 +67,7 @@ void FrmMain::StartUp() {
 
   // Which ports a firewall must let through; a free port picked by the system (0) is
   // named once the server has it.
-  if (port_ != 0) lblFirewallPorts_.SetCaption(FirewallPortsText(port_));
+  if (port_ != 0) lblFirewallPorts_->SetCaption(FirewallPortsText(port_));
 
   // The older DMX program holds the interface until the outside tool tells it to let go.
   if (platform::IsProgramRunning({kOldDmxProgram, std::string(kOldDmxProgram) + ".exe"})) {
@@ -160,12 +160,12 @@ bool FrmMain::Listen() {
 
 void FrmMain::ShowRunning() {
   if (port_ == 0) {
-    lblFirewallPorts_.SetCaption(FirewallPortsText(http_server_->LocalPort()));
+    lblFirewallPorts_->SetCaption(FirewallPortsText(http_server_->LocalPort()));
   }
   const std::string address = http_server_->LocalIP();
-  lblStarted1_.SetVisible(true);
-  lblURL_.SetCaption(UrlText(address, http_server_->LocalPort()));
-  lblStarted2_.SetVisible(true);
+  lblStarted1_->SetVisible(true);
+  lblURL_->SetCaption(UrlText(address, http_server_->LocalPort()));
+  lblStarted2_->SetVisible(true);
   // Why this address, when the host name does not stand for it.
   const platform::PrimaryAddress primary = platform::FindPrimaryAddress();
   if (platform::DottedText(primary.address) == address) {

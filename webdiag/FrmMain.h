@@ -89,11 +89,12 @@ class FrmMain {
   std::string command_line_;
   std::ostream& errors_;
   platform::Window window_;
-  platform::Timer& tmrGo_;
-  platform::Label& lblFirewallPorts_;
-  platform::Label& lblStarted1_;
-  platform::Label& lblURL_;
-  platform::Label& lblStarted2_;
+  // The controls, made after the caption so that the console shows it first.
+  platform::Timer* tmrGo_ = nullptr;
+  platform::Label* lblFirewallPorts_ = nullptr;
+  platform::Label* lblStarted1_ = nullptr;
+  platform::Label* lblURL_ = nullptr;
+  platform::Label* lblStarted2_ = nullptr;
   int32_t port_ = 80;
   std::string html_template_;                               // sHTMLTemplate
   std::unique_ptr<net::UniSock> http_server_;               // oHTTP
