@@ -4,7 +4,7 @@
 #include "installer/Texts.h"
 #include "platform/component/Registration.h"
 #include "platform/shell/Shortcut.h"
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/StandardFolders.h"
 
 #include <system_error>
 

@@ -1,7 +1,7 @@
 #include "platform/shell/DataFolder.h"
 
 #include "platform/fs/FolderAccess.h"
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/StandardFolders.h"
 
 namespace quarnel::platform {
 

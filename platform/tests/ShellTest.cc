@@ -2,7 +2,7 @@
 // that any path survives, and shortcuts as files.
 #include "platform/shell/DesktopEntry.h"
 #include "platform/shell/Shortcut.h"
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/StandardFolders.h"
 #include "platform/tests/DesktopFiles.h"
 #include "platform/tests/ScopedEnvironment.h"
 

@@ -1,6 +1,6 @@
 #include "platform/base/Error.h"
 #include "platform/fs/WholeFile.h"
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/StandardFolders.h"
 #include "platform/shell/UserDirs.h"
 
 #include <algorithm>

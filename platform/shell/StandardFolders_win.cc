@@ -1,5 +1,5 @@
 // The shell's own special folders, by their numbers, through an item list of the shell.
-#include "platform/shell/SpecialFolder.h"
+#include "platform/shell/StandardFolders.h"
 
 // clang-format off
 #include <windows.h>  // before the other system headers
