@@ -1,7 +1,7 @@
+#include "platform/fs/NameBeside.h"
 #include "platform/fs/ReplacingFile.h"
 
 #include <cerrno>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -14,14 +14,6 @@ namespace {
 
 [[noreturn]] void ThrowErrno(const char* what) {
   throw std::system_error(errno, std::generic_category(), what);
-}
-
-std::filesystem::path NameBeside(const std::filesystem::path& target) {
-  std::random_device rd;
-  const uint64_t tag = (static_cast<uint64_t>(rd()) << 32) ^ rd();
-  std::filesystem::path beside = target;
-  beside += ".saving-" + std::to_string(tag);
-  return beside;
 }
 
 // Makes the rename itself durable. A folder that cannot be opened or synced (some file

@@ -2,11 +2,11 @@
 // (FlushFileBuffers) and moved over the target with MoveFileEx, which replaces it in one
 // step on the same volume and, asked to write through, returns only when the move is on
 // the disk. Failures carry the system's error numbers (std::system_category).
+#include "platform/fs/NameBeside.h"
 #include "platform/fs/ReplacingFile.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -19,14 +19,6 @@ HANDLE Handle(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 
 [[noreturn]] void ThrowSystemError(DWORD error, const char* what) {
   throw std::system_error(static_cast<int>(error), std::system_category(), what);
-}
-
-std::filesystem::path NameBeside(const std::filesystem::path& target) {
-  std::random_device rd;
-  const uint64_t tag = (static_cast<uint64_t>(rd()) << 32) ^ rd();
-  std::filesystem::path beside = target;
-  beside += ".saving-" + std::to_string(tag);
-  return beside;
 }
 
 }  // namespace
