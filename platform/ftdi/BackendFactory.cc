@@ -2,7 +2,7 @@
 
 #include "platform/ftdi/CaptureWriter.h"
 #include "platform/ftdi/D2xxTypes.h"
-#include "platform/ftdi/LibFtdiBackend.h"
+#include "platform/ftdi/HardwareBackend.h"
 #include "platform/ftdi/SimulatedBackend.h"
 
 #include <cstdlib>
@@ -61,8 +61,12 @@ std::unique_ptr<FtdiBackend> MakeBackend(const FtdiEnvironment& env, LineClock& 
                                          const FtdiReporter& report) {
   FtdiSetting setting = ParseFtdiSetting(env.ftdi);
   switch (setting.kind) {
-    case FtdiSetting::Kind::kHardware:
-      return std::make_unique<LibFtdiBackend>();
+    case FtdiSetting::Kind::kHardware: {
+      HardwareBackend hardware = MakeHardwareBackend();
+      if (hardware.backend) return std::move(hardware.backend);
+      report(hardware.error + ". Running without DMX output.");
+      return std::make_unique<SimulatedBackend>(std::vector<std::string>{}, clock, nullptr);
+    }
     case FtdiSetting::Kind::kInvalid:
       report(setting.error + "; running without an interface");
       return std::make_unique<SimulatedBackend>(std::vector<std::string>{}, clock, nullptr);

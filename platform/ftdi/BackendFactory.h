@@ -1,13 +1,14 @@
 // Chooses the D2XX layer's back end from the environment:
 //
-//   QUARNEL_FTDI            unset: real hardware through libftdi1.
+//   QUARNEL_FTDI            unset: real hardware, through the system's driver
+//                           (HardwareBackend.h).
 //                           "sim:SERIAL[,SERIAL...]": these simulated devices are
 //                           attached, in that order; "sim:" attaches none.
 //   QUARNEL_FTDI_CAPTURE    a file to which the simulated devices append every call.
 //   QUARNEL_FTDI_SIM_FAST   "1": simulated writes take no time.
 //
-// A setting that cannot be used is reported in words, and the layer then has no device
-// at all (it never falls back to real hardware by mistake).
+// A setting that cannot be used, or a driver that is missing, is reported in words, and
+// the layer then has no device at all (it never falls back to real hardware by mistake).
 #pragma once
 
 #include "platform/ftdi/D2xx.h"

@@ -1,10 +1,9 @@
 #include "platform/ftdi/CaptureWriter.h"
 
+#include "platform/base/BackgroundThread.h"
+
 #include <cerrno>
 #include <cstring>
-
-#include <pthread.h>
-#include <signal.h>
 
 namespace quarnel::ftdi {
 
@@ -14,13 +13,7 @@ CaptureWriter::CaptureWriter(const std::string& path, LineClock& clock)
     error_ = std::strerror(errno);
     return;
   }
-  // The writer thread takes no signals: they stay with the program's own thread, which
-  // turns SIGINT and SIGTERM into an orderly shut-down.
-  sigset_t all, before;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, &before);
-  writer_ = std::thread([this] { WriterLoop(); });
-  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  writer_ = platform::StartBackgroundThread([this] { WriterLoop(); });
 }
 
 CaptureWriter::~CaptureWriter() {
