@@ -117,12 +117,12 @@ TEST_F(EndToEndTest, OfDatagramsQueuedTogetherTheNewestFrameAndTheNewestTestWin)
   ServerRig& rig = StartReady("sim:S1");
   ASSERT_TRUE(rig.SendUntilSeen(Filled(10)));
   // Stopped, the server reads nothing: all four wait in its sockets when it goes on.
-  rig.Process().Signal(SIGSTOP);
+  rig.Process().Pause();
   ASSERT_TRUE(rig.SendFrame(Filled(11)));
   ASSERT_TRUE(rig.SendFrame(Filled(12)));
   ASSERT_TRUE(rig.SendTest(dmxsend::TestDatagram(5)));
   ASSERT_TRUE(rig.SendTest(dmxsend::TestDatagram(0)));
-  rig.Process().Signal(SIGCONT);
+  rig.Process().Resume();
   std::optional<WireFrame> newest =
       rig.WaitForFrame([](const Levels& s) { return s == Filled(12); });
   ASSERT_TRUE(newest);

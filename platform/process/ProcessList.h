@@ -1,6 +1,6 @@
-// The programs that are running, in place of the system's process list: the executable
-// of every process (its file, as /proc shows it), by base name. Processes this user may
-// not inspect are skipped, as the process list skips those it cannot open.
+// The programs that are running, from the system's process list: the executable of every
+// process (on Linux its file, as /proc shows it; on Windows the process's first module),
+// by base name. Processes this user may not inspect are skipped.
 #pragma once
 
 #include <initializer_list>

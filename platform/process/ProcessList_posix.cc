@@ -1,6 +1,5 @@
 #include "platform/process/ProcessList.h"
 
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -40,26 +39,6 @@ std::vector<std::string> RunningProgramNames() {
     names.push_back(std::filesystem::path(exe).filename().string());
   }
   return names;
-}
-
-bool SameProgramName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool IsProgramRunning(std::initializer_list<std::string_view> names) {
-  for (const std::string& running : RunningProgramNames()) {
-    for (std::string_view name : names) {
-      if (SameProgramName(running, name)) return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace quarnel::platform

@@ -1,7 +1,9 @@
-// Starting another program, in place of the system's program start. The program runs
-// detached: in a session of its own (so a Ctrl-C meant for this program does not reach
-// it), not waited for, and it keeps running when this program ends. It inherits the
-// environment, standard output and standard error; standard input is /dev/null.
+// Starting another program. The program runs detached: in a session (Windows: a process
+// group, without this program's console) of its own, so a Ctrl-C meant for this program
+// does not reach it; not waited for; and it keeps running when this program ends. It
+// inherits the environment, standard output and standard error, and no other file or
+// socket of this program; standard input is empty. On Windows it shows its window
+// minimised.
 #pragma once
 
 #include <filesystem>

@@ -1,8 +1,7 @@
 #include "platform/base/WideText_win.h"
+#include "platform/process/CommandLine_win.h"
 #include "platform/tests/TestSystem.h"
 
-#include <algorithm>
-#include <cwctype>
 #include <thread>
 
 // clang-format off
@@ -23,56 +22,6 @@ bool TakesFiles(const fs::path& folder) {
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
-}
-
-// One argument as the C runtime of the program reads it back: quoted when it holds
-// spaces or quotes, with the backslashes before a quote doubled.
-std::wstring Quoted(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out.push_back(c);
-  }
-  out.append(2 * backslashes, L'\\');
-  out.push_back(L'"');
-  return out;
-}
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
-
-// The environment block of a child: this process's, changed (names compare without case).
-std::wstring ChildEnvironment(const EnvironmentChanges& changes) {
-  std::vector<std::wstring> changed;
-  for (const auto& change : changes) changed.push_back(Upper(WideFromUtf8(change.first)));
-  std::wstring block;
-  wchar_t* strings = GetEnvironmentStringsW();
-  for (const wchar_t* e = strings; e != nullptr && *e != L'\0'; e += wcslen(e) + 1) {
-    const std::wstring entry(e);
-    const size_t eq = entry.find(L'=', 1);  // hidden entries such as "=C:=C:\" start with '='
-    if (std::find(changed.begin(), changed.end(), Upper(entry.substr(0, eq))) != changed.end()) {
-      continue;
-    }
-    block += entry;
-    block.push_back(L'\0');
-  }
-  if (strings != nullptr) FreeEnvironmentStringsW(strings);
-  for (const auto& [name, value] : changes) {
-    if (!value) continue;
-    block += WideFromUtf8(name + "=" + *value);
-    block.push_back(L'\0');
-  }
-  block.push_back(L'\0');
-  return block;
 }
 
 void ReadAll(HANDLE pipe, std::string& into) {
@@ -108,9 +57,8 @@ bool FreeForAnotherProcess(const fs::path& path) {
 
 ToolRun RunTool(const fs::path& program, const std::vector<std::string>& args,
                 const EnvironmentChanges& environment) {
-  std::wstring command = Quoted(program.wstring());
-  for (const std::string& a : args) command += L" " + Quoted(WideFromUtf8(a));
-  std::wstring env = ChildEnvironment(environment);
+  std::wstring command = CommandLineOf(program, args);
+  std::wstring env = EnvironmentBlockWith(environment);
 
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out_read, out_write, err_read, err_write;
