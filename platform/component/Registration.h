@@ -23,7 +23,8 @@ RegistrationOutcome RegisterServer(const std::filesystem::path& library);
 // Calls the library's DllUnregisterServer.
 RegistrationOutcome UnregisterServer(const std::filesystem::path& library);
 
-// The file of the component library called `name` on this system ("libNAME.so").
+// The file of the component library called `name` on this system ("libNAME.so",
+// "NAME.dll").
 std::string ComponentLibraryFileName(std::string_view name);
 
 // The file of the outside high-resolution timer component that gives the DMX output

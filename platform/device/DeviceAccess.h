@@ -5,7 +5,8 @@
 // ("99-quarnel-opendmx.rules"): it is copied into the system's rules folder and udev is
 // told to reload its rules and look at the USB devices again. That needs root; anyone
 // else is given the commands to run. Where the device driver grants access by itself,
-// nothing is needed.
+// nothing is needed: so on Windows, where the driver comes with the interface's own
+// installer.
 #pragma once
 
 #include <cstdint>

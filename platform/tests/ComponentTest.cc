@@ -1,15 +1,16 @@
 // Component libraries: loading one and calling its registration entry, and the result
 // codes with their numbers and words.
+#include "platform/base/PathText.h"
 #include "platform/component/Registration.h"
 #include "platform/component/ResultCode.h"
 #include "platform/tests/ScopedEnvironment.h"
+#include "platform/tests/TestSystem.h"
 
 #include <fstream>
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 namespace {
@@ -18,9 +19,11 @@ namespace fs = std::filesystem;
 
 TEST(ComponentTest, RegistrationGivesEveryOutcomeAsACodeWithWords) {
   const fs::path folder =
-      fs::path(::testing::TempDir()) / ("component-" + std::to_string(::getpid()));
+      fs::path(::testing::TempDir()) / ("component-" + std::to_string(testing::CurrentProcessId()));
   fs::create_directories(folder);
-  std::ofstream(folder / "libText.so") << "not a library";
+  const fs::path text = folder / ComponentLibraryFileName("Text");
+  const fs::path nothing = folder / ComponentLibraryFileName("Nothing");
+  std::ofstream(text) << "not a library";
 
   struct Case {
     const char* name;
@@ -32,12 +35,12 @@ TEST(ComponentTest, RegistrationGivesEveryOutcomeAsACodeWithWords) {
   };
   const Case cases[] = {
       {"missing file",
-       folder / "libNothing.so",
+       nothing,
        {},
        false,
        kResultModuleNotFound,
-       (folder / "libNothing.so").string() + " is not there"},
-      {"not a library", folder / "libText.so", {}, false, kResultBadModule, "libText.so"},
+       Utf8FromPath(nothing) + " is not there"},
+      {"not a library", text, {}, false, kResultBadModule, Utf8FromPath(text.filename())},
       {"no entry point",
        QUARNEL_BARE_LIBRARY,
        {},
@@ -76,15 +79,27 @@ TEST(ComponentTest, ResultCodesHaveTheSystemsNumbersAndWords) {
   EXPECT_EQ(kResultProcedureNotFound, -2147024769);
   EXPECT_EQ(kResultUnspecified, -2147467259);
 
-  // File errors from either category map to the same codes.
-  for (const auto& [cause, code] :
-       {std::pair{std::errc::permission_denied, kResultAccessDenied},
-        std::pair{std::errc::read_only_file_system, kResultWriteProtected},
-        std::pair{std::errc::not_a_directory, kResultNotAFolder},
-        std::pair{std::errc::io_error, kResultUnspecified}}) {
-    EXPECT_EQ(ResultFromErrorCode(std::make_error_code(cause)), code);
-    EXPECT_EQ(ResultFromErrorCode(std::error_code(static_cast<int>(cause), std::system_category())),
-              code);
+  // File errors map to the same codes by their cause; the system's own numbers too
+  // (on POSIX the causes' numbers; on Windows its error numbers, which carry over).
+  struct Case {
+    std::errc cause;
+    int windows_number;
+    int32_t code;
+  };
+  for (const Case& c : {Case{std::errc::permission_denied, 5, kResultAccessDenied},
+                        Case{std::errc::read_only_file_system, 19, kResultWriteProtected},
+                        Case{std::errc::not_a_directory, 267, kResultNotAFolder},
+                        Case{std::errc::io_error, 0, kResultUnspecified}}) {
+    EXPECT_EQ(ResultFromErrorCode(std::make_error_code(c.cause)), c.code);
+#ifdef _WIN32
+    if (c.windows_number == 0) continue;
+    EXPECT_EQ(ResultFromErrorCode(std::error_code(c.windows_number, std::system_category())),
+              c.code);
+#else
+    EXPECT_EQ(
+        ResultFromErrorCode(std::error_code(static_cast<int>(c.cause), std::system_category())),
+        c.code);
+#endif
   }
   EXPECT_EQ(ResultFromErrorCode({}), kResultOk);
   EXPECT_EQ(ResultText(kResultAccessDenied), "Access is denied.");

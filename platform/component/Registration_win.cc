@@ -1,0 +1,76 @@
+#include "platform/base/PathText.h"
+#include "platform/base/WideText_win.h"
+#include "platform/component/Registration.h"
+#include "platform/component/ResultCode.h"
+
+#include <system_error>
+
+// clang-format off
+#include <windows.h>  // before objbase.h
+#include <objbase.h>
+// clang-format on
+
+namespace quarnel::platform {
+namespace {
+
+// The entry points take nothing and answer a result code, in the system's standard
+// calling convention.
+using EntryPoint = HRESULT(WINAPI*)();
+
+// COM for the calling thread while a library registers itself (as the system's own
+// registration tool does): type libraries and class factories may need it.
+class ComForThisThread {
+ public:
+  ComForThisThread() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComForThisThread() {
+    if (started_) CoUninitialize();
+  }
+
+ private:
+  bool started_;
+};
+
+RegistrationOutcome CallExport(const std::filesystem::path& library, const char* entry_name) {
+  std::error_code ec;
+  const std::filesystem::path file = std::filesystem::absolute(library, ec);
+  if (ec || !std::filesystem::exists(file, ec)) {
+    return {kResultModuleNotFound, Utf8FromPath(library) + " is not there"};
+  }
+  ComForThisThread com;
+  // The library's own folder is searched for the libraries it needs.
+  const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (module == nullptr) {
+    const DWORD error = GetLastError();
+    return {ResultFromSystemError(error), Utf8FromPath(file) + ": " + SystemErrorText(error)};
+  }
+  struct Release {
+    HMODULE module;
+    ~Release() { FreeLibrary(module); }
+  } release{module};
+  const auto entry =
+      reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, entry_name)));
+  if (entry == nullptr) {
+    return {kResultProcedureNotFound,
+            Utf8FromPath(file.filename()) + " has no " + entry_name + " entry point"};
+  }
+  const int32_t code = entry();
+  if (code == kResultOk) return {};
+  return {code, Utf8FromPath(file) + ": " + entry_name + " failed: " + ResultText(code)};
+}
+
+}  // namespace
+
+RegistrationOutcome RegisterServer(const std::filesystem::path& library) {
+  return CallExport(library, "DllRegisterServer");
+}
+
+RegistrationOutcome UnregisterServer(const std::filesystem::path& library) {
+  return CallExport(library, "DllUnregisterServer");
+}
+
+std::string ComponentLibraryFileName(std::string_view name) { return std::string(name) + ".dll"; }
+
+// The DMX output server keeps its own frame clock on Windows too.
+std::string FrameClockLibraryFileName() { return {}; }
+
+}  // namespace quarnel::platform
