@@ -1,3 +1,4 @@
+#include "platform/base/ComForThisThread_win.h"
 #include "platform/base/PathText.h"
 #include "platform/base/WideText_win.h"
 #include "platform/component/Registration.h"
@@ -16,19 +17,6 @@ namespace {
 // The entry points take nothing and answer a result code, in the system's standard
 // calling convention.
 using EntryPoint = HRESULT(WINAPI*)();
-
-// COM for the calling thread while a library registers itself (as the system's own
-// registration tool does): type libraries and class factories may need it.
-class ComForThisThread {
- public:
-  ComForThisThread() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComForThisThread() {
-    if (started_) CoUninitialize();
-  }
-
- private:
-  bool started_;
-};
 
 RegistrationOutcome CallExport(const std::filesystem::path& library, const char* entry_name) {
   std::error_code ec;

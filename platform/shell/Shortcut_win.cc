@@ -1,3 +1,4 @@
+#include "platform/base/ComForThisThread_win.h"
 #include "platform/base/PathText.h"
 #include "platform/base/WideText_win.h"
 #include "platform/fs/NameBeside.h"
@@ -13,18 +14,6 @@ namespace quarnel::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-// COM for the calling thread while a shortcut is made.
-class ComForThisThread {
- public:
-  ComForThisThread() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComForThisThread() {
-    if (started_) CoUninitialize();
-  }
-
- private:
-  bool started_;
-};
 
 template <typename Interface>
 struct Released {

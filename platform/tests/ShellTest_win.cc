@@ -1,6 +1,6 @@
 // The shell on Windows: the special folders, and shortcuts read back through the shell's
 // own link object.
-#include "platform/base/PathText.h"
+#include "platform/base/ComForThisThread_win.h"
 #include "platform/shell/Shortcut.h"
 #include "platform/shell/StandardFolders.h"
 #include "platform/tests/TestSystem.h"
@@ -40,7 +40,7 @@ struct LinkRead {
 // What the shell reads from the shortcut `file`.
 LinkRead ReadLink(const fs::path& file) {
   LinkRead read;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  ComForThisThread com;
   IShellLinkW* link = nullptr;
   IPersistFile* persist = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -54,7 +54,6 @@ LinkRead ReadLink(const fs::path& file) {
   }
   if (persist != nullptr) persist->Release();
   if (link != nullptr) link->Release();
-  CoUninitialize();
   return read;
 }
 
