@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 constexpr char kSource[] = "DllRegisterServer";
 
-int32_t ReadyWorkspace() {
+}  // namespace
+
+int32_t ReadyWorkspaceFolder() {
   const fs::path folder = WorkspaceFolder();
   if (folder.empty()) return platform::kResultPathNotFound;
   std::error_code ec;
@@ -42,12 +44,11 @@ int32_t ReadyWorkspace() {
   return platform::kResultOk;
 }
 
-}  // namespace
 }  // namespace quarnel::dataapi
 
 extern "C" int32_t DllRegisterServer() {
   try {
-    return quarnel::dataapi::ReadyWorkspace();
+    return quarnel::dataapi::ReadyWorkspaceFolder();
   } catch (const std::bad_alloc&) {
     return quarnel::platform::kResultOutOfMemory;
   } catch (...) {

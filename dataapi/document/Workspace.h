@@ -10,6 +10,7 @@
 
 #include "platform/fs/FileLock.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -22,6 +23,11 @@ namespace quarnel::dataapi {
 // ($XDG_STATE_HOME, by default ~/.local/state). A library installed for every user lies
 // in a folder only the administrator may change, and each user then works in their own.
 std::filesystem::path WorkspaceFolderFor(const std::filesystem::path& library_folder);
+
+// Makes the workspace folder ready for the library's registration: created when missing,
+// able to take a new file and the workspace lock. 0, or a failure code saying what stands
+// in the way (platform/component/ResultCode.h).
+int32_t ReadyWorkspaceFolder();
 
 class Workspace {
  public:

@@ -2,7 +2,9 @@
 //
 // A client of the binary interface creates a class by its class identity and binds to
 // its dual interface (_Channels) or its event interface (__Channels) by interface
-// identity. These values never change between releases.
+// identity. These values never change between releases. The interface definition of
+// the Windows build (dataapi/com/QuarnelDataAPI3.idl) carries the same values; a test
+// there compares the two.
 #pragma once
 
 #include <compare>
@@ -17,6 +19,10 @@ struct Guid {
   uint8_t data4[8];
   friend constexpr bool operator==(const Guid&, const Guid&) = default;
 };
+
+// The type library that describes them all.
+inline constexpr Guid kLibid = {
+    0x8f426605, 0x911e, 0x4e87, {0x92, 0x9a, 0xe8, 0x98, 0x14, 0x23, 0x27, 0xcd}};
 
 // Classes.
 inline constexpr Guid kClsidDataTable = {
