@@ -3,19 +3,17 @@
 #pragma once
 
 #include "dataapi/Channels.h"
-#include "dataapi/com/ComObject.h"
 #include "dataapi/com/EventForwarder.h"
 #include "dataapi/com/Members.h"
 #include "dataapi/com/QuarnelDataAPI3.h"
 
 namespace quarnel::dataapi::com {
 
-class ChannelsObject final : public ComObject<ChannelsObject, _Channels, Channels> {
+class ChannelsObject final
+    : public CollectionObject<ChannelsObject, _Channels, Channels, ChannelsEvents> {
  public:
   explicit ChannelsObject(Ref<Channels> model)
-      : ComObject(std::move(model), &DIID___Channels),
-        cookie_(model_->Advise(MakeRef<EventForwarder<ChannelsEvents>>(*events_))) {}
-  ~ChannelsObject() override { model_->Unadvise(cookie_); }
+      : CollectionObject(std::move(model), DIID___Channels) {}
 
   QUARNEL_COM_GET_AT(Channels, Network, LONG)
   QUARNEL_COM_GET_AT(Channels, Device, LONG)
@@ -77,9 +75,6 @@ class ChannelsObject final : public ComObject<ChannelsObject, _Channels, Channel
       model_->SetUndoData(lookup_text, TextOf(value));
     });
   }
-
- private:
-  uint32_t cookie_;
 };
 
 }  // namespace quarnel::dataapi::com

@@ -3,19 +3,15 @@
 #pragma once
 
 #include "dataapi/Events.h"
-#include "dataapi/com/ComObject.h"
 #include "dataapi/com/EventForwarder.h"
 #include "dataapi/com/Members.h"
 #include "dataapi/com/QuarnelDataAPI3.h"
 
 namespace quarnel::dataapi::com {
 
-class EventsObject final : public ComObject<EventsObject, _Events, Events> {
+class EventsObject final : public CollectionObject<EventsObject, _Events, Events, EventsEvents> {
  public:
-  explicit EventsObject(Ref<Events> model)
-      : ComObject(std::move(model), &DIID___Events),
-        cookie_(model_->Advise(MakeRef<EventForwarder<EventsEvents>>(*events_))) {}
-  ~EventsObject() override { model_->Unadvise(cookie_); }
+  explicit EventsObject(Ref<Events> model) : CollectionObject(std::move(model), DIID___Events) {}
 
   QUARNEL_COM_GET_AT(Events, SampleNumber, LONG)
   QUARNEL_COM_GET_AT(Events, Network, LONG)
@@ -55,19 +51,7 @@ class EventsObject final : public ComObject<EventsObject, _Events, Events> {
       return model_->Add(network, device, channel, sample_number, overwrite != VARIANT_FALSE);
     });
   }
-  STDMETHODIMP Remove(LONG index) override {
-    return Call("Events.Remove", [&] { model_->Remove(index); });
-  }
-  STDMETHODIMP RemoveGroup(LONG network, LONG device, LONG channel) override {
-    return Call("Events.RemoveGroup", [&] { model_->RemoveGroup(network, device, channel); });
-  }
-  STDMETHODIMP MoveGroup(LONG src_network, LONG src_device, LONG src_channel, LONG dest_network,
-                         LONG dest_device, LONG dest_channel, LONG* result) override {
-    return Out("Events.MoveGroup", result, [&] {
-      return model_->MoveGroup(src_network, src_device, src_channel, dest_network, dest_device,
-                               dest_channel);
-    });
-  }
+  QUARNEL_COM_GROUP_EDITS(Events)
   STDMETHODIMP FindLeft(LONG network, LONG device, LONG channel, LONG sample_number,
                         LONG* result) override {
     return Out("Events.FindLeft", result,
@@ -82,9 +66,6 @@ class EventsObject final : public ComObject<EventsObject, _Events, Events> {
   QUARNEL_COM_FIND_NDC(Events, FindEnd)
   QUARNEL_COM_COLLECTION_COMMON(Events, EventsObject)
   QUARNEL_COM_UNDO_DATA(Events)
-
- private:
-  uint32_t cookie_;
 };
 
 }  // namespace quarnel::dataapi::com

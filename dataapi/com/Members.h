@@ -18,6 +18,23 @@
     return this->Out(#Class "." #Member, result,                                        \
                      [&] { return this->model_->Member(network, device, channel); });   \
   }
+// Remove, RemoveGroup and MoveGroup (with the index of the first moved entry) of the
+// collections kept by channel address.
+#define QUARNEL_COM_GROUP_EDITS(Class)                                                           \
+  STDMETHODIMP Remove(LONG index) override {                                                     \
+    return this->Call(#Class ".Remove", [&] { this->model_->Remove(index); });                   \
+  }                                                                                              \
+  STDMETHODIMP RemoveGroup(LONG network, LONG device, LONG channel) override {                   \
+    return this->Call(#Class ".RemoveGroup",                                                     \
+                      [&] { this->model_->RemoveGroup(network, device, channel); });             \
+  }                                                                                              \
+  STDMETHODIMP MoveGroup(LONG src_network, LONG src_device, LONG src_channel, LONG dest_network, \
+                         LONG dest_device, LONG dest_channel, LONG* result) override {           \
+    return this->Out(#Class ".MoveGroup", result, [&] {                                          \
+      return this->model_->MoveGroup(src_network, src_device, src_channel, dest_network,         \
+                                     dest_device, dest_channel);                                 \
+    });                                                                                          \
+  }
 // GetBounds, Clone and UndoData (without a lookup) of a collection.
 #define QUARNEL_COM_COLLECTION_COMMON(Class, Object)                                          \
   STDMETHODIMP GetBounds(LONG* result) override {                                             \

@@ -3,19 +3,17 @@
 #pragma once
 
 #include "dataapi/Timeline.h"
-#include "dataapi/com/ComObject.h"
 #include "dataapi/com/EventForwarder.h"
 #include "dataapi/com/Members.h"
 #include "dataapi/com/QuarnelDataAPI3.h"
 
 namespace quarnel::dataapi::com {
 
-class TimelineObject final : public ComObject<TimelineObject, _Timeline, Timeline> {
+class TimelineObject final
+    : public CollectionObject<TimelineObject, _Timeline, Timeline, TimelineEvents> {
  public:
   explicit TimelineObject(Ref<Timeline> model)
-      : ComObject(std::move(model), &DIID___Timeline),
-        cookie_(model_->Advise(MakeRef<EventForwarder<TimelineEvents>>(*events_))) {}
-  ~TimelineObject() override { model_->Unadvise(cookie_); }
+      : CollectionObject(std::move(model), DIID___Timeline) {}
 
   QUARNEL_COM_GET_AT(Timeline, SampleNumber, LONG)
   QUARNEL_COM_PUT_AT(Timeline, SampleNumber, LONG)
@@ -33,9 +31,6 @@ class TimelineObject final : public ComObject<TimelineObject, _Timeline, Timelin
   }
   QUARNEL_COM_COLLECTION_COMMON(Timeline, TimelineObject)
   QUARNEL_COM_UNDO_DATA(Timeline)
-
- private:
-  uint32_t cookie_;
 };
 
 }  // namespace quarnel::dataapi::com

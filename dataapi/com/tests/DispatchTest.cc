@@ -11,6 +11,14 @@ namespace {
 
 class ComDispatchTest : public ComTest {};
 
+// A one-element array of 32-bit integers, as SetupTable takes them.
+SAFEARRAY* Longs(LONG value) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 1);
+  LONG index = 0;
+  SafeArrayPutElement(array, &index, &value);
+  return array;
+}
+
 TEST_F(ComDispatchTest, NamesPropertiesAndArguments) {
   Ptr<IDispatch> doc = Create<IDispatch>(CLSID_File, IID_IDispatch);
   ASSERT_TRUE(doc);
@@ -94,16 +102,8 @@ TEST_F(ComDispatchTest, NumberedErrorsArriveWithNumberDescriptionAndSource) {
        9, L"Subscript out of range", L"DataTable.LastColumnNumber"},
       {"type mismatch in a key",
        [](_DataTable* t) {
-         SAFEARRAY* widths = SafeArrayCreateVector(VT_I4, 0, 1);
-         SAFEARRAY* types = SafeArrayCreateVector(VT_I4, 0, 1);
-         LONG* w = nullptr;
-         SafeArrayAccessData(widths, reinterpret_cast<void**>(&w));
-         *w = 20;
-         SafeArrayUnaccessData(widths);
-         LONG* ty = nullptr;
-         SafeArrayAccessData(types, reinterpret_cast<void**>(&ty));
-         *ty = dataUnicodeString;
-         SafeArrayUnaccessData(types);
+         SAFEARRAY* widths = Longs(20);
+         SAFEARRAY* types = Longs(dataUnicodeString);
          LONG page = 1024, count = 1, row = 0;
          t->SetupTable(&widths, &types, &page);
          SafeArrayDestroy(widths);
@@ -120,12 +120,8 @@ TEST_F(ComDispatchTest, NumberedErrorsArriveWithNumberDescriptionAndSource) {
        13, L"Type mismatch", nullptr},
       {"division by zero: growth without a page size",
        [](_DataTable* t) {
-         SAFEARRAY* widths = SafeArrayCreateVector(VT_I4, 0, 1);
-         SAFEARRAY* types = SafeArrayCreateVector(VT_I4, 0, 1);
-         LONG* w = nullptr;
-         SafeArrayAccessData(widths, reinterpret_cast<void**>(&w));
-         *w = 4;
-         SafeArrayUnaccessData(widths);
+         SAFEARRAY* widths = Longs(4);
+         SAFEARRAY* types = Longs(dataLong);
          HRESULT hr = t->SetupTable(&widths, &types, nullptr);
          SafeArrayDestroy(widths);
          SafeArrayDestroy(types);
