@@ -122,7 +122,15 @@ STDMETHODIMP RecordingSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pa
     case 4:
       if (file) {
         entry = id == 3 ? "ToolInitialize:" : "HistoryInitialize:";
-        entry += std::to_string(*V_I4REF(&args[3]));
+        for (int i = 3; i >= 1; --i) entry += std::to_string(*V_I4REF(&args[i])) + ":";
+        EXPECT_EQ(V_VT(&args[0]), VT_BYREF | VT_ARRAY | VT_I4);
+        SAFEARRAY* parameters = *V_ARRAYREF(&args[0]);
+        LONG first = 0, zero = 0;
+        const bool has_first = parameters && SafeArrayGetElement(parameters, &zero, &first) == S_OK;
+        entry += has_first ? std::to_string(first) : "none";
+        if (has_first && id == 3 && reply_parameter) {
+          SafeArrayPutElement(parameters, &zero, &*reply_parameter);
+        }
         break;
       }
       [[fallthrough]];

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,7 +119,8 @@ VARIANT LongArg(long value);
 VARIANT TextArg(const wchar_t* text);
 VARIANT ObjectArg(IDispatch* object);
 
-// A sink for an event interface: records "Name" or "Name:argument" for every event.
+// A sink for an event interface: records "Name" or "Name:argument" for every event
+// ("ToolInitialize:id:start:end:first parameter").
 class RecordingSink final : public IDispatch {
  public:
   explicit RecordingSink(REFIID events_iid) : iid_(events_iid) {}
@@ -126,6 +128,8 @@ class RecordingSink final : public IDispatch {
   // What StatusChange hands back to the raising object instead of the text it got,
   // when set.
   std::wstring reply_status;
+  // What ToolInitialize writes into the first element of Parameters, when set.
+  std::optional<LONG> reply_parameter;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return ++count_; }

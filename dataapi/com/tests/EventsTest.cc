@@ -4,6 +4,7 @@
 // disconnected hears nothing more; arguments go by reference.
 #include "dataapi/File.h"
 #include "dataapi/com/tests/ComClient.h"
+#include "dataapi/tests/SequenceFiles.h"
 
 #include <cstdio>
 
@@ -19,12 +20,15 @@ Ref<FileEventHandlers> Recorder(std::vector<std::string>& heard) {
     heard.push_back("StatusChange:" + Narrow(std::wstring(text.begin(), text.end())));
   };
   sink->on_compose_complete = [&heard] { heard.push_back("ComposeComplete"); };
-  sink->on_tool_initialize = [&heard](int32_t& id, int32_t&, int32_t&, std::vector<int32_t>&) {
-    heard.push_back("ToolInitialize:" + std::to_string(id));
+  auto tool = [&heard](const char* name) {
+    return [&heard, name](int32_t& id, int32_t& start, int32_t& end, std::vector<int32_t>& p) {
+      heard.push_back(std::string(name) + ":" + std::to_string(id) + ":" + std::to_string(start) +
+                      ":" + std::to_string(end) + ":" +
+                      (p.empty() ? std::string("none") : std::to_string(p[0])));
+    };
   };
-  sink->on_history_initialize = [&heard](int32_t& id, int32_t&, int32_t&, std::vector<int32_t>&) {
-    heard.push_back("HistoryInitialize:" + std::to_string(id));
-  };
+  sink->on_tool_initialize = tool("ToolInitialize");
+  sink->on_history_initialize = tool("HistoryInitialize");
   sink->on_progress = [&heard](double& percent) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", percent);
@@ -95,6 +99,32 @@ TEST_F(ComEventsTest, LoadSaveAndComposeRaiseTheLibrarysEventsInTheLibrarysOrder
   ASSERT_EQ(Call(doc.Get(), L"Compose", DISPATCH_METHOD).hr, S_OK);
   EXPECT_TRUE(sink.heard.empty()) << "a disconnected sink heard " << sink.heard.front();
   EXPECT_EQ(sink.Count(), 0u) << "the document still holds the sink";
+}
+
+TEST_F(ComEventsTest, ToolSettingsArriveWithTheirArraysAndAHandlersChangeCarriesOver) {
+  // Tool rows without a setting field: the first passes 0, the next what the handler left
+  // in the array it was given by reference.
+  dataapi::testing::SequenceFile show;
+  show.SetText("toolconfig",
+               dataapi::testing::ToolTableImage({{1, 10, 20, {5}}, {2, 30, 40, {7}}}, {}));
+  show.SetText("toolhistory", dataapi::testing::ToolTableImage({{8, 2, 239, {4}}}));
+  show.Set("extensions", 1);
+  const std::filesystem::path path = folder_ / "tools.dls";
+  show.Write(path);
+
+  Ptr<_File> doc = Create<_File>(CLSID_File, IID__File);
+  RecordingSink sink(DIID___File);
+  sink.reply_parameter = 42;
+  Connection connection(doc.Get(), DIID___File, &sink);
+  Bstr name(path.wstring().c_str());
+  ASSERT_EQ(doc->Load(name.Get(), ::FileTypeDLS), S_OK);
+  std::vector<std::string> tools;
+  for (const std::string& e : sink.heard) {
+    if (e.find("Initialize") != std::string::npos) tools.push_back(e);
+  }
+  EXPECT_EQ(tools,
+            (std::vector<std::string>{"ToolInitialize:1:10:20:0", "ToolInitialize:2:30:40:42",
+                                      "HistoryInitialize:8:2:239:4"}));
 }
 
 TEST_F(ComEventsTest, CollectionsRaiseRefreshToEverySinkAndArgumentsGoByReference) {
