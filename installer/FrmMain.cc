@@ -86,6 +86,7 @@ void FrmMain::LogRegistration(const fs::path& library) {
   const platform::RegistrationOutcome outcome = platform::RegisterServer(library);
   LogResult(outcome.code);
   if (outcome.code != 0) Log("(" + outcome.reason + ")", true);
+  if (!outcome.note.empty()) Log("(" + outcome.note + ")", true);
 }
 
 void FrmMain::RegisterDataLibrary() {

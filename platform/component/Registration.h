@@ -16,12 +16,18 @@ namespace quarnel::platform {
 struct RegistrationOutcome {
   int32_t code = 0;    // 0, or the failure code (see ResultCode.h)
   std::string reason;  // what failed, in words; empty on success
+  std::string note;    // on success, what is worth telling about it; mostly empty
 };
 
 // Calls the library's DllRegisterServer.
 RegistrationOutcome RegisterServer(const std::filesystem::path& library);
 // Calls the library's DllUnregisterServer.
 RegistrationOutcome UnregisterServer(const std::filesystem::path& library);
+
+// What an entry point's answer means: success codes (0 and the other non-negative ones)
+// are success, the rest failures. S_FALSE (1) from DllRegisterServer is a registration for
+// the current user only, because the machine's classes could not be written.
+RegistrationOutcome OutcomeOfEntry(const std::string& file, const char* entry_name, int32_t code);
 
 // The file of the component library called `name` on this system ("libNAME.so",
 // "NAME.dll").

@@ -20,23 +20,23 @@ RegistrationOutcome CallExport(const std::filesystem::path& library, const char*
   std::error_code ec;
   const std::filesystem::path file = std::filesystem::absolute(library, ec);
   if (ec || !std::filesystem::exists(file, ec)) {
-    return {kResultModuleNotFound, library.string() + " is not there"};
+    return {kResultModuleNotFound, library.string() + " is not there", {}};
   }
   ::dlerror();
   LibraryHandle handle(::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL));
   if (!handle) {
     const char* why = ::dlerror();
-    return {kResultBadModule, why != nullptr ? why : file.string() + " cannot be loaded"};
+    return {kResultBadModule, why != nullptr ? why : file.string() + " cannot be loaded", {}};
   }
   void* symbol = ::dlsym(handle.get(), entry_name);
   if (symbol == nullptr) {
     return {kResultProcedureNotFound,
-            file.filename().string() + " has no " + entry_name + " entry point"};
+            file.filename().string() + " has no " + entry_name + " entry point",
+            {}};
   }
   const auto entry = reinterpret_cast<EntryPoint>(symbol);
   const int32_t code = entry();
-  if (code == kResultOk) return {};
-  return {code, file.string() + ": " + entry_name + " failed: " + ResultText(code)};
+  return OutcomeOfEntry(file.string(), entry_name, code);
 }
 
 }  // namespace

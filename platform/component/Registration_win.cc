@@ -22,14 +22,14 @@ RegistrationOutcome CallExport(const std::filesystem::path& library, const char*
   std::error_code ec;
   const std::filesystem::path file = std::filesystem::absolute(library, ec);
   if (ec || !std::filesystem::exists(file, ec)) {
-    return {kResultModuleNotFound, Utf8FromPath(library) + " is not there"};
+    return {kResultModuleNotFound, Utf8FromPath(library) + " is not there", {}};
   }
   ComForThisThread com;
   // The library's own folder is searched for the libraries it needs.
   const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr) {
     const DWORD error = GetLastError();
-    return {ResultFromSystemError(error), Utf8FromPath(file) + ": " + SystemErrorText(error)};
+    return {ResultFromSystemError(error), Utf8FromPath(file) + ": " + SystemErrorText(error), {}};
   }
   struct Release {
     HMODULE module;
@@ -39,11 +39,11 @@ RegistrationOutcome CallExport(const std::filesystem::path& library, const char*
       reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, entry_name)));
   if (entry == nullptr) {
     return {kResultProcedureNotFound,
-            Utf8FromPath(file.filename()) + " has no " + entry_name + " entry point"};
+            Utf8FromPath(file.filename()) + " has no " + entry_name + " entry point",
+            {}};
   }
   const int32_t code = entry();
-  if (code == kResultOk) return {};
-  return {code, Utf8FromPath(file) + ": " + entry_name + " failed: " + ResultText(code)};
+  return OutcomeOfEntry(Utf8FromPath(file), entry_name, code);
 }
 
 }  // namespace

@@ -54,6 +54,8 @@ TEST(ComponentTest, RegistrationGivesEveryOutcomeAsACodeWithWords) {
        kResultProcedureNotFound,
        "has no DllUnregisterServer entry point"},
       {"registers", QUARNEL_STUB_LIBRARY, "0", false, kResultOk, ""},
+      {"registers for this user only", QUARNEL_STUB_LIBRARY, "1", false, kResultOk, ""},
+      {"another success code", QUARNEL_STUB_LIBRARY, "2", true, kResultOk, ""},
       {"refuses", QUARNEL_STUB_LIBRARY, "0x80070005", false, kResultAccessDenied,
        std::string(QUARNEL_STUB_LIBRARY) + ": DllRegisterServer failed: Access is denied."},
       {"refuses to unregister", QUARNEL_STUB_LIBRARY, "0x80004005", true, kResultUnspecified,
@@ -68,6 +70,9 @@ TEST(ComponentTest, RegistrationGivesEveryOutcomeAsACodeWithWords) {
     EXPECT_EQ(outcome.code, c.code);
     EXPECT_NE(outcome.reason.find(c.reason_part), std::string::npos) << outcome.reason;
     EXPECT_EQ(outcome.reason.empty(), c.code == kResultOk) << outcome.reason;
+    EXPECT_EQ(outcome.note.find("current user only") != std::string::npos,
+              c.stub_result == "1" && !c.unregister)
+        << outcome.note;
   }
   fs::remove_all(folder);
 }
