@@ -3,8 +3,13 @@
 // It waits for descriptors to become ready, for timers to fall due and for posted
 // messages, and runs the matching handlers on its own thread. Handlers may add or remove
 // descriptors and timers (their own included), post messages, run the loop for a while
-// from inside (as a window pumps its messages) and ask it to quit. Waiting is precise to
-// the nanosecond: a timer descriptor is armed at the earliest absolute deadline.
+// from inside (as a window pumps its messages) and ask it to quit. Waiting is on absolute
+// deadlines: the system's timer is armed at the earliest one.
+//
+// EventLoop.cc holds what both systems share (timers, posted messages, running);
+// EventLoop_posix.cc waits with epoll and a timer descriptor; EventLoop_win.cc pumps the
+// messages of a message-only window and waits on a high-resolution waitable timer, with
+// sockets as descriptors.
 //
 // The loop owns its descriptors for waiting only; callers keep owning the descriptors they
 // watch and must stop watching before closing them. It knows nothing above descriptors,
@@ -20,12 +25,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 namespace quarnel::platform {
 
 class CrossThreadQueue;
-class SignalWatch;
 
 // What a descriptor is watched for, and what it is ready for.
 enum Readiness : uint32_t {
@@ -37,6 +40,13 @@ enum Readiness : uint32_t {
 };
 
 using WatchId = uint64_t;
+
+// What the loop watches: a file descriptor on POSIX systems, a socket on Windows.
+#ifdef _WIN32
+using Descriptor = uintptr_t;
+#else
+using Descriptor = int;
+#endif
 
 // Posts messages to a loop from any thread. Held by workers (the host name lookup);
 // messages posted after the loop has gone are dropped.
@@ -59,7 +69,7 @@ class EventLoop {
   // --- Descriptors
   // Starts watching `fd` for `interest` (Readiness bits); an interest of 0 keeps the watch
   // but reports nothing, not even hang-ups. REQUIRES: fd is not watched already.
-  WatchId Watch(int fd, uint32_t interest, ReadyCallback callback);
+  WatchId Watch(Descriptor fd, uint32_t interest, ReadyCallback callback);
   void SetInterest(WatchId id, uint32_t interest);
   // Stops watching; readiness already collected for it is not delivered. Unknown ids are
   // ignored.
@@ -86,8 +96,10 @@ class EventLoop {
   std::shared_ptr<LoopPoster> ThreadPoster();
 
   // --- Signals
-  // Turns SIGINT and SIGTERM into a posted message that calls `handler` with the signal
-  // number. Blocks both signals on the calling thread while set; an empty handler stops.
+  // Turns the requests to quit into a posted message that calls `handler` with a signal
+  // number: SIGINT and SIGTERM on POSIX systems (blocked on the calling thread while set),
+  // the console's Ctrl+C (SIGINT) and Ctrl+Break, close, log-off and shut-down (SIGTERM) on
+  // Windows. An empty handler stops.
   void SetQuitSignalHandler(std::function<void(int signal)> handler);
 
   // --- Running
@@ -105,30 +117,23 @@ class EventLoop {
   bool QuitRequested() const { return quit_; }
 
  private:
-  struct WatchEntry {
-    int fd;
-    uint32_t interest;
-    bool registered;
-    std::shared_ptr<ReadyCallback> callback;
-  };
+  // What differs between the systems: the descriptors watched and how the loop waits.
+  struct System;
 
-  void ApplyInterest(WatchId id, WatchEntry& entry, uint32_t interest);
-  void ArmTimer(std::optional<TimePoint> deadline);
-  void Dispatch(uint64_t key, uint32_t events);
+  // Waits until a descriptor is ready, a cross-thread message arrives or `wake` (none: no
+  // limit) has come, without waiting at all when `poll` is set; runs descriptor handlers
+  // and moves cross-thread messages into the posted queue.
+  void Wait(std::optional<TimePoint> wake, bool poll);
   void RunDueTimers();
   void RunPosted();
-  void ReadWakeups();
+  void TakeCrossThread();
+  // Posts a message calling the quit handler set now, if it is still set by then.
+  void PostQuitSignal(int signal);
 
-  int epoll_fd_ = -1;
-  int timer_fd_ = -1;
-  std::optional<TimePoint> armed_;
+  std::unique_ptr<System> system_;
   TimerQueue timers_;
   std::deque<Callback> posted_;
-  std::unordered_map<WatchId, WatchEntry> watches_;
-  WatchId next_watch_ = 1;
   std::shared_ptr<CrossThreadQueue> cross_thread_;
-  std::unique_ptr<SignalWatch> signals_;
-  WatchId signal_watch_ = 0;
   // The current quit-signal handler; messages for a replaced one are dropped.
   std::shared_ptr<std::function<void(int)>> quit_handler_;
   int run_depth_ = 0;

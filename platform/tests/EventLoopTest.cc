@@ -1,12 +1,12 @@
 #include "platform/loop/EventLoop.h"
+#include "platform/tests/LoopTestSystem.h"
 
+#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 namespace {
@@ -15,26 +15,7 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kPatience{2000};  // upper bound for things that should be quick
 
-// A pipe whose ends close with the test.
-struct Pipe {
-  int read_end = -1;
-  int write_end = -1;
-  Pipe() {
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    read_end = fds[0];
-    write_end = fds[1];
-  }
-  ~Pipe() {
-    CloseWriter();
-    if (read_end >= 0) ::close(read_end);
-  }
-  void Write() { ASSERT_EQ(::write(write_end, "x", 1), 1); }
-  void CloseWriter() {
-    if (write_end >= 0) ::close(write_end);
-    write_end = -1;
-  }
-};
+using testing::TestChannel;
 
 // --- Posted messages
 
@@ -172,12 +153,11 @@ TEST(EventLoopTest, SlowHandlerMakesPeriodicTimerSkipNotBurst) {
 
 TEST(EventLoopTest, ReadableDescriptorRunsItsHandler) {
   EventLoop loop;
-  Pipe pipe;
+  TestChannel pipe;
   int calls = 0;
-  WatchId id = loop.Watch(pipe.read_end, kReadable, [&](uint32_t ready) {
+  WatchId id = loop.Watch(pipe.ReadEnd(), kReadable, [&](uint32_t ready) {
     EXPECT_TRUE(ready & kReadable);
-    char c;
-    EXPECT_EQ(::read(pipe.read_end, &c, 1), 1);
+    EXPECT_TRUE(pipe.ReadOne());
     ++calls;
   });
   pipe.Write();
@@ -189,14 +169,14 @@ TEST(EventLoopTest, ReadableDescriptorRunsItsHandler) {
 
 TEST(EventLoopTest, HandlerRemovingAnotherWatchStopsItsPendingReport) {
   EventLoop loop;
-  Pipe a, b;
+  TestChannel a, b;
   int calls = 0;
   WatchId watch_a = 0, watch_b = 0;
-  watch_a = loop.Watch(a.read_end, kReadable, [&](uint32_t) {
+  watch_a = loop.Watch(a.ReadEnd(), kReadable, [&](uint32_t) {
     ++calls;
     loop.Unwatch(watch_b);
   });
-  watch_b = loop.Watch(b.read_end, kReadable, [&](uint32_t) {
+  watch_b = loop.Watch(b.ReadEnd(), kReadable, [&](uint32_t) {
     ++calls;
     loop.Unwatch(watch_a);
   });
@@ -209,10 +189,10 @@ TEST(EventLoopTest, HandlerRemovingAnotherWatchStopsItsPendingReport) {
 
 TEST(EventLoopTest, HandlerRemovingItselfIsNotCalledAgain) {
   EventLoop loop;
-  Pipe pipe;
+  TestChannel pipe;
   int calls = 0;
   WatchId id = 0;
-  id = loop.Watch(pipe.read_end, kReadable, [&, big = std::string(200, 'z')](uint32_t) {
+  id = loop.Watch(pipe.ReadEnd(), kReadable, [&, big = std::string(200, 'z')](uint32_t) {
     ++calls;
     loop.Unwatch(id);
     EXPECT_EQ(big.size(), 200u);  // the handler's captures outlive its removal
@@ -224,18 +204,18 @@ TEST(EventLoopTest, HandlerRemovingItselfIsNotCalledAgain) {
 
 TEST(EventLoopTest, NoInterestMeansNoReportsEvenOnHangUp) {
   EventLoop loop;
-  Pipe pipe;
+  TestChannel pipe;
   int calls = 0;
   uint32_t seen = 0;
-  WatchId id = loop.Watch(pipe.read_end, kReadable, [&](uint32_t ready) {
+  WatchId id = loop.Watch(pipe.ReadEnd(), kReadable | kPeerClosed, [&](uint32_t ready) {
     ++calls;
     seen |= ready;
     loop.SetInterest(id, 0);
   });
-  pipe.CloseWriter();  // hang-up stays reported while watched
+  pipe.CloseWriter();  // the end stays reported while watched
   loop.RunFor(milliseconds(20));
   EXPECT_EQ(calls, 1);
-  EXPECT_TRUE(seen & kHangUp);
+  EXPECT_TRUE(seen & (kHangUp | kPeerClosed));
   loop.SetInterest(id, kReadable);
   loop.RunOnce(loop.Now() + milliseconds(100));
   EXPECT_EQ(calls, 2);
@@ -250,7 +230,7 @@ TEST(EventLoopTest, QuitSignalsBecomeMessages) {
     received.push_back(signal);
     loop.Quit();
   });
-  ASSERT_EQ(::raise(SIGTERM), 0);  // blocked on this thread: waits in the descriptor
+  testing::RequestQuit(SIGTERM);  // waits for the loop
   EXPECT_TRUE(received.empty());
   EXPECT_TRUE(loop.RunFor(kPatience));
   EXPECT_EQ(received, (std::vector<int>{SIGTERM}));

@@ -1,14 +1,15 @@
+#include "platform/tests/LoopTestSystem.h"
 #include "platform/window/MessageWindow.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowTable.h"
 
+#include <csignal>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 namespace quarnel::platform {
 namespace {
@@ -130,7 +131,7 @@ TEST(WindowTest, QuitSignalClosesTheWindowThroughTheLoop) {
   bool asked = false;
   window.OnQueryUnload([&](bool&) { asked = true; });
   window.Load();
-  ASSERT_EQ(::raise(SIGINT), 0);
+  testing::RequestQuit(SIGINT);
   EXPECT_FALSE(asked);  // only when the loop runs
   EXPECT_TRUE(loop.RunFor(kPatience));
   EXPECT_TRUE(asked);
@@ -145,7 +146,7 @@ TEST(WindowTest, SignalForAWindowThatHasGoneIsDropped) {
   window->OnQueryUnload([&](bool&) { asked = true; });
   // The window goes in a message queued before the signal's.
   loop.Post([&] { window.reset(); });
-  ASSERT_EQ(::raise(SIGTERM), 0);
+  testing::RequestQuit(SIGTERM);
   loop.RunFor(milliseconds(10));
   EXPECT_EQ(window, nullptr);
   EXPECT_FALSE(asked);

@@ -2,12 +2,15 @@
 // a status line can be redrawn in place, or a file or pipe, where only whole lines make
 // sense), and the lines a person types on its standard input, read through the message
 // loop so that the window's close (Ctrl+C) still works while the program waits for them.
+// Console.cc splits the lines; Console_posix.cc and Console_win.cc read and look.
 #pragma once
 
 #include "platform/loop/EventLoop.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace quarnel::platform {
 
@@ -31,12 +34,18 @@ class ConsoleInput {
   ConsoleInput& operator=(const ConsoleInput&) = delete;
 
  private:
-  void Readable();
+  // Takes what was read (a part of a line, or several lines), or the end of the input.
+  void Take(std::string_view text);
+  void End();
 
   EventLoop& loop_;
   std::function<void(const std::string&)> on_line_;
   std::function<void()> on_end_;
+  // POSIX systems: standard input is watched on the loop.
   WatchId watch_ = 0;
+  // Windows: a reader thread posts what it reads; its messages are dropped once the
+  // reader has gone.
+  std::shared_ptr<int> alive_;
   std::string pending_;
 };
 

@@ -23,33 +23,23 @@ bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }
 ConsoleInput::ConsoleInput(EventLoop& loop, std::function<void(const std::string&)> on_line,
                            std::function<void()> on_end)
     : loop_(loop), on_line_(std::move(on_line)), on_end_(std::move(on_end)) {
-  watch_ = loop_.Watch(STDIN_FILENO, kReadable, [this](uint32_t) { Readable(); });
+  watch_ = loop_.Watch(STDIN_FILENO, kReadable, [this](uint32_t) {
+    char buffer[4096];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+    if (n <= 0) {
+      // The end of the input, or an error reading it.
+      loop_.Unwatch(watch_);
+      watch_ = 0;
+      End();
+      return;
+    }
+    Take(std::string_view(buffer, static_cast<size_t>(n)));
+  });
 }
 
 ConsoleInput::~ConsoleInput() {
   if (watch_ != 0) loop_.Unwatch(watch_);
-}
-
-void ConsoleInput::Readable() {
-  char buffer[4096];
-  const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
-  if (n <= 0) {
-    // The end of the input (or an error reading it): the last unfinished line, then the end.
-    loop_.Unwatch(watch_);
-    watch_ = 0;
-    if (!pending_.empty()) on_line_(std::exchange(pending_, {}));
-    on_end_();
-    return;
-  }
-  pending_.append(buffer, static_cast<size_t>(n));
-  size_t end;
-  while ((end = pending_.find('\n')) != std::string::npos) {
-    std::string line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    on_line_(line);
-  }
 }
 
 }  // namespace quarnel::platform

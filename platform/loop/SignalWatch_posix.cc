@@ -1,4 +1,4 @@
-#include "platform/loop/SignalWatch.h"
+#include "platform/loop/SignalWatch_posix.h"
 
 #include "platform/base/Error.h"
 
