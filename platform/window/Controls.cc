@@ -27,6 +27,7 @@ void Label::SetVisible(bool visible) {
 
 void Label::Show() const {
   if (visible_ && !caption_.empty()) window_.WriteLine(caption_);
+  window_.View().LabelChanged(*this);
 }
 
 // --- TextBox
@@ -34,6 +35,7 @@ void Label::Show() const {
 TextBox::TextBox(Window& window, std::string name, std::string text)
     : window_(window), name_(std::move(name)), text_(std::move(text)) {
   if (!text_.empty()) window_.Write(text_);
+  window_.View().TextBoxChanged(*this);
 }
 
 void TextBox::SetText(std::string text) {
@@ -44,13 +46,20 @@ void TextBox::SetText(std::string text) {
     window_.WriteLine("");
     window_.Write(text);
   }
+  const size_t kept = text.starts_with(text_) ? text_.size() : 0;
   text_ = std::move(text);
+  if (kept > 0) {
+    window_.View().TextBoxAppended(*this, std::string_view(text_).substr(kept));
+  } else {
+    window_.View().TextBoxChanged(*this);
+  }
 }
 
 void TextBox::Append(std::string_view text) {
   if (text.empty()) return;
   window_.Write(text);
   text_ += text;
+  window_.View().TextBoxAppended(*this, text);
 }
 
 // --- Button

@@ -5,7 +5,10 @@
 namespace quarnel::platform {
 
 Window::Window(EventLoop& loop, std::string name, std::ostream& console)
-    : loop_(loop), name_(std::move(name)), console_(console) {
+    : loop_(loop),
+      name_(std::move(name)),
+      console_(console),
+      view_(std::make_unique<WindowView>(*this)) {
   loop_.SetQuitSignalHandler([this](int) { Unload(); });
 }
 
@@ -20,6 +23,7 @@ void Window::SetCaption(std::string caption) {
   caption_ = std::move(caption);
   caption_set_ = true;
   WriteLine("== " + caption_ + " ==");
+  view_->CaptionChanged();
 }
 
 Label& Window::AddLabel(const std::string& name, std::string caption, bool visible) {
@@ -33,6 +37,7 @@ Button& Window::AddButton(const std::string& name, std::string caption) {
   auto button = std::make_unique<Button>(name, std::move(caption));
   Button& ref = *button;
   buttons_[name] = std::move(button);
+  view_->ButtonAdded(ref);
   return ref;
 }
 
@@ -58,6 +63,7 @@ TextBox& Window::GetTextBox(const std::string& name) const { return *text_boxes_
 void Window::Load() {
   if (loaded_ || unloaded_) return;
   loaded_ = true;
+  view_->Show();
   for (auto& [name, timer] : timers_) timer->Update();
   auto handler = on_load_;
   if (handler) handler();
@@ -78,6 +84,7 @@ bool Window::Unload() {
   if (unload) unload();
   unloaded_ = true;
   unloading_ = false;
+  view_->Hide();
   for (auto& [name, timer] : timers_) timer->Update();
   loop_.Quit();
   return true;

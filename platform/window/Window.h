@@ -1,7 +1,8 @@
 // A program's window: its caption, named controls and handlers, on one message loop.
 //
 // The window stands in for the programs' forms. Its caption and visible labels are written
-// to the console when set or changed. Load() shows it and runs the load handler; Unload()
+// to the console when set or changed, and shown on the screen where the system has one
+// (WindowView). Load() shows it and runs the load handler; Unload()
 // asks the query-unload handler (which may cancel), runs the unload handler, stops the
 // timers and makes the loop quit, which ends the program. SIGINT and SIGTERM close the
 // window the same way, through a message on the loop. Tests drive a window with Press()
@@ -10,6 +11,7 @@
 
 #include "platform/loop/EventLoop.h"
 #include "platform/window/Controls.h"
+#include "platform/window/WindowView.h"
 
 #include <functional>
 #include <iosfwd>
@@ -68,6 +70,9 @@ class Window {
   // Writes text as it stands, without ending the line, and shows it at once.
   void Write(std::string_view text) const;
 
+  // The window on the screen, which the controls keep in step.
+  WindowView& View() { return *view_; }
+
  private:
   EventLoop& loop_;
   std::string name_;
@@ -84,6 +89,8 @@ class Window {
   bool loaded_ = false;
   bool unloaded_ = false;
   bool unloading_ = false;
+  // Last: it goes first, so no screen message reaches a window half gone.
+  std::unique_ptr<WindowView> view_;
 };
 
 }  // namespace quarnel::platform
