@@ -25,9 +25,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include <mmsystem.h>
 #include <windows.h>
 #include <winsock2.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
@@ -41,18 +42,6 @@ constexpr wchar_t kWindowClass[] = L"QuarnelEventLoop";
 
 [[noreturn]] void Fail(const std::string& what, DWORD code = ::GetLastError()) {
   throw Error(static_cast<int32_t>(code), what + " (" + SystemErrorText(code) + ")", "EventLoop");
-}
-
-// Windows Sockets for the life of the process's loops: the first loop starts it, and it
-// stays started (the system counts the starts).
-void StartSockets() {
-  static std::once_flag once;
-  static int result = 0;
-  std::call_once(once, [] {
-    WSADATA data;
-    result = ::WSAStartup(MAKEWORD(2, 2), &data);
-  });
-  if (result != 0) Fail("cannot start Windows Sockets", static_cast<DWORD>(result));
 }
 
 struct OwnedHandle {
@@ -105,7 +94,6 @@ struct EventLoop::System {
 };
 
 EventLoop::System::System(EventLoop& owner) : loop(owner) {
-  StartSockets();
   static std::once_flag registered;
   std::call_once(registered, [] {
     WNDCLASSEXW window_class{};

@@ -1,15 +1,10 @@
 #include "platform/sockets/Ipv4.h"
 
 #include "platform/sockets/SocketErrors.h"
+#include "platform/sockets/SystemSockets.h"
 
 #include <cerrno>
 #include <cstring>
-
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace quarnel::platform {
 
@@ -21,6 +16,7 @@ std::string DottedText(uint32_t address) {
 }
 
 std::optional<uint32_t> ParseDotted(const std::string& text) {
+  RequireSocketLibrary();
   in_addr parsed{};
   if (text.size() > 15 || ::inet_pton(AF_INET, text.c_str(), &parsed) != 1) return std::nullopt;
   return parsed.s_addr;
@@ -28,10 +24,12 @@ std::optional<uint32_t> ParseDotted(const std::string& text) {
 
 uint32_t InetAddr(const std::string& text) {
   if (text.find('\0') != std::string::npos) return kInetNone;
+  RequireSocketLibrary();
   return ::inet_addr(text.c_str());
 }
 
 std::string LocalHostName() {
+  RequireSocketLibrary();
   char buffer[256] = {};
   if (::gethostname(buffer, sizeof buffer - 1) != 0) return "";
   return std::string(buffer, ::strnlen(buffer, sizeof buffer));
@@ -44,6 +42,7 @@ std::vector<uint32_t> ResolveIpv4(const std::string& name, int32_t& error) {
     error = kWsaHostNotFound;
     return addresses;
   }
+  RequireSocketLibrary();
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
@@ -66,6 +65,7 @@ std::vector<uint32_t> ResolveIpv4(const std::string& name, int32_t& error) {
 }
 
 std::string ReverseLookup(uint32_t address) {
+  RequireSocketLibrary();
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_addr.s_addr = address;

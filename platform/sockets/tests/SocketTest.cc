@@ -1,12 +1,14 @@
 // The socket layer on loopback: addresses as text, datagram reads that do not fit, and
 // the network events posted to a window, each once until the call that re-enables it.
 #include "platform/loop/EventLoop.h"
+#include "platform/sockets/AsyncGetHostByName.h"
 #include "platform/sockets/Ipv4.h"
 #include "platform/sockets/Socket.h"
 #include "platform/sockets/SocketErrors.h"
 #include "platform/window/MessageWindow.h"
 #include "platform/window/WindowTable.h"
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -169,6 +171,54 @@ TEST(SocketTest, TcpConnectionReportsAcceptConnectWriteAndCloseOnce) {
   loop.RunUntil([&] { return client_window.events.size() >= 3; }, kPatience);
   loop.RunFor(std::chrono::milliseconds(50));
   EXPECT_EQ(client_window.events, (std::vector<uint32_t>{kFdConnect, kFdWrite, kFdClose}));
+}
+
+class LookupWindow : public MessageWindow {
+ public:
+  using MessageWindow::MessageWindow;
+  void WindowProc(const WindowMessage& message) override {
+    if (message.message == kSocketMessage) errors.push_back(SocketMessageError(message.lparam));
+  }
+  std::vector<int32_t> errors;
+};
+
+TEST(SocketTest, HostLookupAnswersOnceWithAMessageAndNeverAfterItHasGone) {
+  struct Case {
+    const char* name;
+    int32_t error;
+    bool loopback;  // 127.0.0.1 among the addresses
+  } cases[] = {
+      {"localhost", 0, true},
+      {"127.0.0.1", 0, true},
+      {"", kWsaHostNotFound, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EventLoop loop;
+    WindowTable windows(loop);
+    LookupWindow window(windows);
+    int32_t error = -1;
+    auto lookup =
+        AsyncGetHostByName::Start(windows, window.Handle(), kSocketMessage, c.name, error);
+    ASSERT_NE(lookup, nullptr);
+    EXPECT_EQ(error, 0);
+    loop.RunUntil([&] { return !window.errors.empty(); }, kPatience);
+    loop.RunFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(window.errors, std::vector<int32_t>{c.error});
+    const std::vector<uint32_t> found = lookup->Addresses();
+    EXPECT_EQ(std::count(found.begin(), found.end(), *ParseDotted("127.0.0.1")) == 1, c.loopback);
+  }
+
+  EventLoop loop;
+  WindowTable windows(loop);
+  LookupWindow window(windows);
+  int32_t error = 0;
+  auto lookup =
+      AsyncGetHostByName::Start(windows, window.Handle(), kSocketMessage, "localhost", error);
+  ASSERT_NE(lookup, nullptr);
+  lookup.reset();
+  loop.RunFor(std::chrono::milliseconds(200));
+  EXPECT_TRUE(window.errors.empty());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include "platform/sockets/AsyncGetHostByName.h"
-
 #include "platform/loop/EventLoop.h"
+#include "platform/sockets/AsyncGetHostByName.h"
 #include "platform/sockets/Ipv4.h"
 #include "platform/sockets/Socket.h"
 #include "platform/sockets/SocketErrors.h"

@@ -1,6 +1,5 @@
+#include "platform/sockets/AsyncSelect_posix.h"
 #include "platform/sockets/Socket.h"
-
-#include "platform/sockets/AsyncSelect.h"
 #include "platform/sockets/SocketErrors.h"
 
 #include <cerrno>

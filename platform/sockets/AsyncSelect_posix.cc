@@ -1,4 +1,4 @@
-#include "platform/sockets/AsyncSelect.h"
+#include "platform/sockets/AsyncSelect_posix.h"
 
 #include "platform/sockets/Socket.h"
 #include "platform/sockets/SocketErrors.h"

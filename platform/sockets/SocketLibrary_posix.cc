@@ -1,0 +1,7 @@
+#include "platform/sockets/SystemSockets.h"
+
+namespace quarnel::platform {
+
+void RequireSocketLibrary() {}
+
+}  // namespace quarnel::platform
