@@ -1,5 +1,6 @@
 // The frame clock on a real message loop: keys, starting and stopping.
 #include "dmxserver/FrameClock.h"
+#include "platform/tests/LoopTestSystem.h"
 
 #include <map>
 #include <string>
@@ -7,7 +8,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::dmx {
 namespace {
@@ -57,11 +57,10 @@ TEST(FrameClockTest, ATickThatFallsDueWhileNewsWaitsRunsAfterIt) {
   });
   clock.Add("DMX_Frame", 1);
   clock.SetEnabled("DMX_Frame", true);
-  int pipe_ends[2];
-  ASSERT_EQ(::pipe(pipe_ends), 0);
-  ASSERT_EQ(::write(pipe_ends[1], "x", 1), 1);
+  platform::testing::TestChannel news;
+  news.Write();
   platform::WatchId watch = 0;
-  watch = loop.Watch(pipe_ends[0], platform::kReadable, [&](uint32_t) {
+  watch = loop.Watch(news.ReadEnd(), platform::kReadable, [&](uint32_t) {
     loop.Post([&] { log.push_back("news"); });
     loop.SetInterest(watch, 0);
   });
@@ -69,8 +68,6 @@ TEST(FrameClockTest, ATickThatFallsDueWhileNewsWaitsRunsAfterIt) {
   loop.RunOnce(loop.Now() + milliseconds(100));
   EXPECT_EQ(log, (std::vector<std::string>{"news", "tick"}));
   loop.Unwatch(watch);
-  ::close(pipe_ends[0]);
-  ::close(pipe_ends[1]);
 }
 
 TEST(FrameClockTest, DestroyingTheClockStopsItsTimers) {

@@ -2,14 +2,10 @@
 
 #include "platform/sockets/Ipv4.h"
 #include "platform/sockets/PrimaryAddress.h"
+#include "platform/sockets/SocketErrors.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <chrono>
+#include <thread>
 
 namespace quarnel::dmxsend {
 
@@ -19,31 +15,32 @@ std::string PrimaryAddress(std::string& error) {
 }
 
 UdpSender::UdpSender(const std::string& address) : address_(address) {
-  in_addr a{};
-  if (inet_pton(AF_INET, address.c_str(), &a) != 1) {
+  const std::optional<uint32_t> parsed = platform::ParseDotted(address);
+  if (!parsed) {
     error_ = "\"" + address + "\" is not an IPv4 address";
     return;
   }
-  address_be_ = a.s_addr;
-  fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) error_ = std::string("cannot make a UDP socket: ") + std::strerror(errno);
-}
-
-UdpSender::~UdpSender() {
-  if (fd_ >= 0) ::close(fd_);
+  address_be_ = *parsed;
+  int32_t error = 0;
+  socket_ = platform::Socket::Create(platform::SocketKind::kUdp, error);
+  if (!socket_.Valid()) {
+    error_ = "cannot make a UDP socket (Windows Sockets error " + std::to_string(error) + ")";
+  }
 }
 
 bool UdpSender::Send(uint16_t port, std::span<const uint8_t> bytes) {
-  if (fd_ < 0) return false;
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  to.sin_addr.s_addr = address_be_;
-  const ssize_t n = ::sendto(fd_, bytes.data(), bytes.size(), 0,
-                             reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  if (n == static_cast<ssize_t>(bytes.size())) return true;
-  error_ =
-      "sending to " + address_ + ":" + std::to_string(port) + " failed: " + std::strerror(errno);
+  if (!socket_.Valid()) return false;
+  size_t sent = 0;
+  int32_t error = socket_.SendTo(bytes.data(), bytes.size(), {address_be_, port}, sent);
+  // The socket does not block: a full send buffer is waited out for a while, as a blocking
+  // send would, but never for long.
+  for (int wait = 0; error == platform::kWsaEWouldBlock && wait < 1000; ++wait) {
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    error = socket_.SendTo(bytes.data(), bytes.size(), {address_be_, port}, sent);
+  }
+  if (error == 0 && sent == bytes.size()) return true;
+  error_ = "sending to " + address_ + ":" + std::to_string(port) +
+           " failed (Windows Sockets error " + std::to_string(error) + ")";
   return false;
 }
 

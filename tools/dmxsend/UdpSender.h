@@ -2,6 +2,8 @@
 // IPv4 address (platform/sockets/PrimaryAddress.h), where the server listens.
 #pragma once
 
+#include "platform/sockets/Socket.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -16,11 +18,10 @@ class UdpSender {
  public:
   // Check Ok(); Error() says why not.
   explicit UdpSender(const std::string& address);
-  ~UdpSender();
   UdpSender(const UdpSender&) = delete;
   UdpSender& operator=(const UdpSender&) = delete;
 
-  bool Ok() const { return fd_ >= 0; }
+  bool Ok() const { return socket_.Valid(); }
   const std::string& Error() const { return error_; }
   const std::string& Address() const { return address_; }
 
@@ -28,7 +29,7 @@ class UdpSender {
   bool Send(uint16_t port, std::span<const uint8_t> bytes);
 
  private:
-  int fd_ = -1;
+  platform::Socket socket_;
   uint32_t address_be_ = 0;
   std::string address_;
   std::string error_;
