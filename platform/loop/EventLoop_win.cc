@@ -14,6 +14,7 @@
 
 #include "platform/base/Environment.h"
 #include "platform/base/Error.h"
+#include "platform/base/HiddenWindow_win.h"
 #include "platform/base/WideText_win.h"
 #include "platform/loop/CrossThreadQueue.h"
 #include "platform/loop/EventLoop.h"
@@ -21,7 +22,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -94,19 +94,8 @@ struct EventLoop::System {
 };
 
 EventLoop::System::System(EventLoop& owner) : loop(owner) {
-  static std::once_flag registered;
-  std::call_once(registered, [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &System::WindowProc;
-    window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&window_class);
-  });
-  window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             ::GetModuleHandleW(nullptr), nullptr);
+  window = CreateHiddenWindow(kWindowClass, &System::WindowProc, this);
   if (window == nullptr) Fail("cannot create the message loop's window");
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
   socket_event = ::WSACreateEvent();
   if (socket_event == WSA_INVALID_EVENT) {

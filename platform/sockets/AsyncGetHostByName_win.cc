@@ -5,6 +5,8 @@
 // cancelled request still writes cannot be known for certain, so the buffer and the hidden
 // window stay until the answer has come, also when the lookup object has gone before it.
 #include "platform/sockets/AsyncGetHostByName.h"
+
+#include "platform/base/HiddenWindow_win.h"
 #include "platform/sockets/Socket.h"
 #include "platform/sockets/SocketErrors.h"
 #include "platform/sockets/SystemSockets.h"
@@ -85,16 +87,6 @@ std::unique_ptr<AsyncGetHostByName> AsyncGetHostByName::Start(WindowTable& windo
                                                               int32_t& error) {
   RequireSocketLibrary();
   error = 0;
-  static std::once_flag registered;
-  std::call_once(registered, [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &Result::HiddenWindowProc;
-    window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&window_class);
-  });
-
   std::unique_ptr<AsyncGetHostByName> lookup(new AsyncGetHostByName());
   lookup->result_ = std::make_shared<Result>();
   lookup->alive_ = std::make_shared<int>(0);
@@ -103,14 +95,14 @@ std::unique_ptr<AsyncGetHostByName> AsyncGetHostByName::Start(WindowTable& windo
   result.window = window;
   result.message = message;
   result.guard = lookup->alive_;
-  result.hidden = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
+  // The window holds a reference to the result of its own, dropped when it goes.
+  auto* reference = new std::shared_ptr<Result>(lookup->result_);
+  result.hidden = CreateHiddenWindow(kWindowClass, &Result::HiddenWindowProc, reference);
   if (result.hidden == nullptr) {
+    delete reference;
     error = kWsaENoBufs;
     return nullptr;
   }
-  ::SetWindowLongPtrW(result.hidden, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(new std::shared_ptr<Result>(lookup->result_)));
   if (name.empty() || name.find('\0') != std::string::npos) {
     // No name to look up: the answer says so, as for a name that is not found.
     ::PostMessageW(result.hidden, kAnswer, 0, WSAMAKEASYNCREPLY(0, kWsaHostNotFound));

@@ -1,6 +1,6 @@
 #include "platform/sockets/AsyncSelect_win.h"
 
-#include <mutex>
+#include "platform/base/HiddenWindow_win.h"
 
 namespace quarnel::platform {
 namespace {
@@ -11,20 +11,7 @@ constexpr wchar_t kWindowClass[] = L"QuarnelSocketNotifications";
 }  // namespace
 
 AsyncSelect::AsyncSelect(WindowTable& windows, SOCKET socket) : windows_(windows), socket_(socket) {
-  static std::once_flag registered;
-  std::call_once(registered, [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &AsyncSelect::HiddenWindowProc;
-    window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&window_class);
-  });
-  hidden_ = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              ::GetModuleHandleW(nullptr), nullptr);
-  if (hidden_ != nullptr) {
-    ::SetWindowLongPtrW(hidden_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
+  hidden_ = CreateHiddenWindow(kWindowClass, &AsyncSelect::HiddenWindowProc, this);
 }
 
 AsyncSelect::~AsyncSelect() {

@@ -1,6 +1,7 @@
 #include "platform/sockets/AsyncSelect_posix.h"
 #include "platform/sockets/Socket.h"
 #include "platform/sockets/SocketErrors.h"
+#include "platform/sockets/SystemSockets.h"
 
 #include <cerrno>
 #include <utility>
@@ -12,16 +13,6 @@
 
 namespace quarnel::platform {
 namespace {
-
-sockaddr_in ToSockaddr(const Ipv4Address& address) {
-  sockaddr_in out{};
-  out.sin_family = AF_INET;
-  out.sin_addr.s_addr = address.address;
-  out.sin_port = htons(address.port);
-  return out;
-}
-
-Ipv4Address FromSockaddr(const sockaddr_in& in) { return {in.sin_addr.s_addr, ntohs(in.sin_port)}; }
 
 int32_t IntOption(int fd, int name, int32_t& value) {
   int option = 0;
@@ -49,25 +40,6 @@ AsyncSelect::Role FirstRole(int fd, SocketKind kind) {
 }
 
 }  // namespace
-
-Socket::Socket() = default;
-
-Socket::Socket(int fd, SocketKind kind) : fd_(fd), kind_(kind) {}
-
-Socket::~Socket() { Close(); }
-
-Socket::Socket(Socket&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), kind_(other.kind_), select_(std::move(other.select_)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    kind_ = other.kind_;
-    select_ = std::move(other.select_);
-  }
-  return *this;
-}
 
 Socket Socket::Create(SocketKind kind, int32_t& error) {
   int type = kind == SocketKind::kUdp ? SOCK_DGRAM : SOCK_STREAM;

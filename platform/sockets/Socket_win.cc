@@ -15,16 +15,6 @@ SOCKET Native(int fd) {
   return static_cast<SOCKET>(static_cast<UINT_PTR>(static_cast<unsigned>(fd)));
 }
 
-sockaddr_in ToSockaddr(const Ipv4Address& address) {
-  sockaddr_in out{};
-  out.sin_family = AF_INET;
-  out.sin_addr.s_addr = address.address;
-  out.sin_port = htons(address.port);
-  return out;
-}
-
-Ipv4Address FromSockaddr(const sockaddr_in& in) { return {in.sin_addr.s_addr, ntohs(in.sin_port)}; }
-
 int32_t IntOption(int fd, int name, int32_t& value) {
   int option = 0;
   int size = sizeof option;
@@ -44,25 +34,6 @@ int Prepared(SOCKET socket) {
 }
 
 }  // namespace
-
-Socket::Socket() = default;
-
-Socket::Socket(int fd, SocketKind kind) : fd_(fd), kind_(kind) {}
-
-Socket::~Socket() { Close(); }
-
-Socket::Socket(Socket&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), kind_(other.kind_), select_(std::move(other.select_)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    kind_ = other.kind_;
-    select_ = std::move(other.select_);
-  }
-  return *this;
-}
 
 Socket Socket::Create(SocketKind kind, int32_t& error) {
   RequireSocketLibrary();

@@ -13,7 +13,21 @@
 #include <unistd.h>
 #endif
 
+#include "platform/sockets/Ipv4.h"
+
 namespace quarnel::platform {
+
+inline sockaddr_in ToSockaddr(const Ipv4Address& address) {
+  sockaddr_in out{};
+  out.sin_family = AF_INET;
+  out.sin_addr.s_addr = address.address;
+  out.sin_port = htons(address.port);
+  return out;
+}
+
+inline Ipv4Address FromSockaddr(const sockaddr_in& in) {
+  return {in.sin_addr.s_addr, ntohs(in.sin_port)};
+}
 
 // Starts the system's socket library once for the rest of the process (Windows Sockets:
 // WSAStartup, held by one object that ends it at exit); nothing to do on POSIX systems.
