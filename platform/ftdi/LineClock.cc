@@ -9,8 +9,13 @@ LineClock::Nanos SystemLineClock::Now() {
 }
 
 void SystemLineClock::SleepUntil(Nanos when) {
-  std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
-      std::chrono::duration_cast<std::chrono::steady_clock::duration>(when)));
+  const std::chrono::steady_clock::time_point deadline(
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(when));
+  std::this_thread::sleep_until(deadline);
+  // Windows sleeps in whole milliseconds and ends a shorter sleep at once, which would cut
+  // the break and the mark after it to nothing: what is left (under a millisecond) passes
+  // yielding. Linux never wakes early, and the loop ends at once.
+  while (std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
 }
 
 }  // namespace quarnel::ftdi
