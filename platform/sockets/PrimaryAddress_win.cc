@@ -1,6 +1,7 @@
 // The primary address on Windows: the host name's addresses, the adapters' IPv4 addresses
 // (GetAdaptersAddresses) and the adapter of the default route with the lowest metric
 // (GetIpForwardTable), fed to the same choice as on POSIX systems.
+#include "platform/base/WideText_win.h"
 #include "platform/sockets/Ipv4.h"
 #include "platform/sockets/PrimaryAddress.h"
 #include "platform/sockets/SystemSockets.h"
@@ -30,7 +31,10 @@ std::vector<InterfaceAddress> ListInterfaceAddresses(std::map<DWORD, std::string
   if (result != NO_ERROR) return found;
   for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter != nullptr;
        adapter = adapter->Next) {
-    const std::string name = adapter->AdapterName != nullptr ? adapter->AdapterName : "";
+    // The name people see ("Ethernet"); the adapter's own name is a GUID.
+    const std::string name = adapter->FriendlyName != nullptr
+                                 ? Utf8FromWide(adapter->FriendlyName)
+                                 : (adapter->AdapterName != nullptr ? adapter->AdapterName : "");
     names[adapter->IfIndex] = name;
     for (auto* unicast = adapter->FirstUnicastAddress; unicast != nullptr;
          unicast = unicast->Next) {
