@@ -118,13 +118,17 @@ std::vector<CaptureCall> CaptureFollower::Poll() {
     in_.open(path_, std::ios::binary);
     if (!in_.is_open()) return fresh;
   }
+  // Back to where the last read ended: once a read has met the end of the file, the
+  // Windows C library reads nothing more from it until the position is set again.
   in_.clear();
+  in_.seekg(offset_);
   char buffer[65536];
   while (true) {
     in_.read(buffer, sizeof buffer);
     const std::streamsize got = in_.gcount();
     if (got <= 0) break;
     partial_.append(buffer, static_cast<size_t>(got));
+    offset_ += got;
   }
   in_.clear();
   size_t start = 0;

@@ -58,6 +58,7 @@ class CaptureFollower {
  private:
   std::string path_;
   std::ifstream in_;
+  std::streamoff offset_ = 0;  // bytes read so far
   std::string partial_;
   std::vector<CaptureCall> all_;
   int bad_lines_ = 0;

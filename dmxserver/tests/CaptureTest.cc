@@ -81,7 +81,7 @@ TEST(CaptureFollowerTest, ReturnsOnlyCompleteNewLines) {
   std::remove(path.c_str());
   CaptureFollower follower(path);
   EXPECT_TRUE(follower.Poll().empty()) << "no file yet";
-  std::ofstream out(path);
+  std::ofstream out(path, std::ios::binary);  // as the capture is written
   out << "1 S1 OPEN 0\n2 S1 RE" << std::flush;
   EXPECT_EQ(follower.Poll().size(), 1u);
   out << "SET\n" << std::flush;

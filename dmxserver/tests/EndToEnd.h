@@ -35,8 +35,10 @@ class EndToEndTest : public ::testing::Test {
     harness::RigOptions o;
     o.program = QUARNEL_OPENDMX_PROGRAM;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    o.work_prefix =
-        ::testing::TempDir() + "/" + info->test_suite_name() + "." + info->name() + "." + name;
+    // Numbered: a file still open cannot be removed on Windows, so no server of a test
+    // reuses an earlier one's files.
+    o.work_prefix = ::testing::TempDir() + "/" + info->test_suite_name() + "." + info->name() +
+                    "." + name + "." + std::to_string(rigs_.size() + 1);
     o.devices = devices;
     o.args = std::move(args);
     o.fast = fast;

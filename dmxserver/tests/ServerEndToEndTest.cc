@@ -6,10 +6,10 @@
 #include "platform/sockets/tests/PrivateNetwork.h"
 
 #include <algorithm>
+#include <csignal>
 #include <thread>
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 namespace quarnel::dmx {
 namespace {

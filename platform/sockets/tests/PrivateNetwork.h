@@ -8,7 +8,9 @@
 // stand-in for a machine on a network, which has no spare devices to give.
 //
 // Needs the right to make namespaces (root). Namespaces belong to the calling thread and
-// are inherited by threads and processes started from it afterwards.
+// are inherited by threads and processes started from it afterwards. PrivateNetwork_posix.cc
+// makes them; on Windows (PrivateNetwork_win.cc) the tests run inside one that
+// tools/test-windows.sh makes for Wine, and only find out whether they are there.
 #pragma once
 
 #include <string>
@@ -25,6 +27,10 @@ struct NetworkShape {
 // Moves the calling thread into a new network and host-name namespace of `shape`.
 // False (and why) when the system does not allow it; the caller then stays where it was.
 bool EnterPrivateNetwork(const NetworkShape& shape, std::string* why);
+
+// Whether tests that found no private network may go on in the machine's own network:
+// on Linux, yes (tests then use the machine's primary address); on Windows, no.
+bool SharedNetworkAllowed();
 
 // A private network for one scope: the thread returns to the namespaces it came from
 // when the object goes.
