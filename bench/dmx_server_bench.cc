@@ -10,6 +10,7 @@
 #include "dmxserver/harness/Capture.h"
 #include "dmxserver/harness/ServerProcess.h"
 #include "platform/sockets/tests/PrivateNetwork.h"
+#include "platform/tests/TestSystem.h"
 #include "tools/dmxsend/Datagrams.h"
 #include "tools/dmxsend/UdpSender.h"
 
@@ -20,14 +21,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -185,9 +185,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string why;
-  if (!quarnel::sockets_testing::EnterPrivateNetwork({}, &why))
+  if (!quarnel::sockets_testing::EnterPrivateNetwork({}, &why)) {
+    if (!quarnel::sockets_testing::SharedNetworkAllowed()) {
+      std::fprintf(stderr, "bench_dmx_server: %s\n", why.c_str());
+      return 1;
+    }
     std::printf("(running in the shared network: %s)\n", why.c_str());
-  const std::string work = "/tmp/bench_dmx_server." + std::to_string(::getpid());
+  }
+  const std::string work =
+      (std::filesystem::temp_directory_path() /
+       ("bench_dmx_server." + std::to_string(quarnel::platform::testing::CurrentProcessId())))
+          .string();
   RunResult steady, flooded;
   std::printf(
       "QuarnelOpenDMX, simulated interface with line timing, frames at 40 Hz, %.0f s a run\n\n",

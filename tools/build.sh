@@ -18,7 +18,7 @@ case "$flavour" in
   fuzz)     dir=build-fuzz;     args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_FUZZ=ON
                                       -DQUARNEL_BUILD_TESTS=OFF -DQUARNEL_BUILD_BENCH=OFF
                                       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  windows)  dir=build-windows;  args=(-DCMAKE_BUILD_TYPE=Release -DQUARNEL_BUILD_BENCH=OFF
+  windows)  dir=build-windows;  args=(-DCMAKE_BUILD_TYPE=Release
                                       -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake) ;;
   *) echo "build: unknown flavour '$flavour' (normal, sanitize, fuzz or windows)" >&2; exit 2 ;;
 esac
