@@ -58,9 +58,13 @@ AttributeList OnlyInheriting(std::vector<HANDLE>& handles) {
 
 }  // namespace
 
-StartedProgram StartProgram(const std::filesystem::path& program,
+StartedProgram StartProgram(const std::filesystem::path& named,
                             const std::vector<std::string>& args) {
   StartedProgram result;
+  // A program named without an extension is its .exe, as on a Windows command line
+  // (CreateProcess adds none when it is given the file's name).
+  std::filesystem::path program = named;
+  if (!program.has_extension()) program += ".exe";
   std::wstring command = CommandLineOf(program, args);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   Handle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
