@@ -1,13 +1,15 @@
 # Helpers that keep the per-module CMakeLists short and alike.
 
-# quarnel_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [SERIAL])
+# quarnel_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [SERIAL]
+#              [FIXTURES <fixtures...>])
 # A GoogleTest program whose tests CTest runs one by one. SERIAL marks tests that bind
-# fixed ports or measure time, so CTest never runs two of them at once.
+# fixed ports or measure time, so CTest never runs two of them at once. FIXTURES names
+# CTest fixtures (tests that set something up) the tests need first.
 function(quarnel_test name)
   if(NOT QUARNEL_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -16,6 +18,9 @@ function(quarnel_test name)
   set(props TIMEOUT ${T_TIMEOUT})
   if(T_SERIAL)
     list(APPEND props RESOURCE_LOCK quarnel_serial)
+  endif()
+  if(T_FIXTURES)
+    list(APPEND props FIXTURES_REQUIRED "${T_FIXTURES}")
   endif()
   if(NOT QUARNEL_TEST_DISCOVERY)
     set(QUARNEL_TEST_DISCOVERY POST_BUILD)

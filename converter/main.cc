@@ -13,6 +13,7 @@
 #include "converter/FrmMain.h"
 #include "converter/Options.h"
 #include "converter/SequenceNames.h"
+#include "platform/base/ProgramArguments.h"
 #include "platform/base/ProgramMain.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/process/ProgramFolder.h"
@@ -63,7 +64,8 @@ int Run(int argc, char** argv) {
                  "asked for one after another");
   app.footer(converter::kOptionsNote);
   try {
-    app.parse(argc, argv);
+    const platform::ProgramArguments arguments(argc, argv);
+    app.parse(arguments.Count(), arguments.Values());
   } catch (const CLI::ParseError& e) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;

@@ -1,12 +1,12 @@
 #include "converter/ConversionError.h"
 #include "converter/DeviceRemaps.h"
+#include "platform/tests/TestSystem.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::converter {
 namespace {
@@ -19,7 +19,7 @@ class DeviceRemapsTest : public ::testing::Test {
     dir_ =
         fs::path(::testing::TempDir()) /
         ("remaps-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-         "-" + std::to_string(::getpid()));
+         "-" + std::to_string(platform::testing::CurrentProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

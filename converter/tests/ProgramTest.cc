@@ -1,29 +1,38 @@
 // DMXRecaster as installed and run by people: a show made with dlstool, converted, and the
-// result read back with dlstool; exit statuses and messages for what it refuses.
+// result read back with dlstool; exit statuses and messages for what it refuses. The same
+// tests run on Linux and, against the Windows build, under Wine.
+#include "platform/base/PathText.h"
+#include "platform/tests/TestSystem.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using quarnel::platform::testing::ToolRun;
 
-struct ProgramRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+// Standard output and error with Windows' CR LF line ends read as LF, so that both
+// systems' programs are held to the same text.
+std::string Lines(std::string text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines.push_back(text[i]);
+  }
+  return lines;
+}
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -31,28 +40,32 @@ class ProgramTest : public ::testing::Test {
     dir_ = fs::path(::testing::TempDir()) /
            ("recaster-" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-            std::to_string(::getpid()));
+            std::to_string(quarnel::platform::testing::CurrentProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "shows");
-    // The installation rule puts the program beside the library.
-    const ProgramRun install =
-        Shell("\"" CMAKE_COMMAND "\" --install \"" QUARNEL_BINARY_DIR "\" --prefix \"" +
-              (dir_ / "install").string() + "\"");
-    ASSERT_EQ(install.status, 0) << install.out << install.err;
-    ASSERT_TRUE(fs::exists(dir_ / "install" / "DMXRecaster"));
-    ASSERT_TRUE(fs::exists(dir_ / "install" / "libQuarnelDataAPI3.so"));
+    // A copy of the folder the installation rule gave (the program beside the library),
+    // so that the remap table each test's program keeps beside itself is its own.
+    fs::copy(QUARNEL_INSTALL_FOLDER, dir_ / "install", fs::copy_options::recursive);
+    ASSERT_TRUE(fs::exists(dir_ / "install" / ("DMXRecaster" QUARNEL_EXE_SUFFIX)));
+    ASSERT_TRUE(fs::exists(dir_ / "install" / QUARNEL_DATA_LIBRARY_FILE));
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  ProgramRun Shell(const std::string& command) {
-    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
-    const int rc =
-        std::system((command + " >\"" + out.string() + "\" 2>\"" + err.string() + "\"").c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Read(out), Read(err)};
-  }
-  ProgramRun Installed(const std::string& program, const std::string& args) {
-    return Shell("cd \"" + (dir_ / "shows").string() + "\" && \"" +
-                 (dir_ / "install" / program).string() + "\" " + args);
+  // Runs an installed program on files in the shows folder, named by `args` (one word
+  // each) relative to it.
+  ToolRun Installed(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<std::string> full;
+    for (const std::string& a : args) {
+      full.push_back(a.size() > 2 && a.compare(0, 2, "--") != 0 &&
+                             (a.ends_with(".dls") || a.ends_with(".json") || a.ends_with(".txt"))
+                         ? quarnel::platform::Utf8FromPath(dir_ / "shows" / a)
+                         : a);
+    }
+    ToolRun run = quarnel::platform::testing::RunTool(
+        dir_ / "install" / (program + QUARNEL_EXE_SUFFIX), full);
+    run.out = Lines(run.out);
+    run.err = Lines(run.err);
+    return run;
   }
   static std::string Read(const fs::path& file) {
     std::stringstream s;
@@ -99,10 +112,10 @@ TEST_F(ProgramTest, ConvertsAShowOfEveryKindOfChannel) {
     }
   }
   std::ofstream(dir_ / "shows" / "show.json") << show.dump();
-  ProgramRun made = Installed("dlstool", "create show.json Show.dls");
+  ToolRun made = Installed("dlstool", {"create", "show.json", "Show.dls"});
   ASSERT_EQ(made.status, 0) << made.err;
 
-  const ProgramRun run = Installed("DMXRecaster", "Show.dls");
+  const ToolRun run = Installed("DMXRecaster", {"Show.dls"});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_NE(run.out.find("== DMX Recaster =="), std::string::npos);
   EXPECT_NE(run.out.find("Saving Sequence\n"), std::string::npos);
@@ -116,7 +129,7 @@ TEST_F(ProgramTest, ConvertsAShowOfEveryKindOfChannel) {
       {"Single", 1},       {"Half A", 19},        {"Half B", 27},
       {"Pixel (Red)", 36}, {"Pixel (Green)", 37}, {"Pixel (Blue)", 38},
       {"Wash (Red)", 81},  {"Wash (Green)", 82},  {"Wash (Blue)", 97}};
-  const ProgramRun dump = Installed("dlstool", "dump Show_DMX.dls");
+  const ToolRun dump = Installed("dlstool", {"dump", "Show_DMX.dls"});
   ASSERT_EQ(dump.status, 0) << dump.err;
   const json converted = json::parse(dump.out);
   std::set<std::pair<int, int>> channels;
@@ -144,24 +157,24 @@ TEST_F(ProgramTest, ConvertsAShowOfEveryKindOfChannel) {
 
 TEST_F(ProgramTest, RefusesWhatCannotWork) {
   struct Case {
-    std::string args;
+    std::vector<std::string> args;
     int status;
     const char* says;
   } cases[] = {
-      {"--twinkle-rate 0 Show.dls", 2, "--twinkle-rate"},
-      {"--twinkle-density 101 Show.dls", 2, "--twinkle-density"},
-      {"--ramp-resolution x Show.dls", 2, "--ramp-resolution"},
-      {"Show.txt", 2, "does not end in \".dls\""},
-      {"--seed 16777216 Show.dls", 2, "--seed"},
-      {"", 2, "give the sequence files"},
-      {"Missing.dls", 1, "error "},
+      {{"--twinkle-rate", "0", "Show.dls"}, 2, "--twinkle-rate"},
+      {{"--twinkle-density", "101", "Show.dls"}, 2, "--twinkle-density"},
+      {{"--ramp-resolution", "x", "Show.dls"}, 2, "--ramp-resolution"},
+      {{"Show.txt"}, 2, "does not end in \".dls\""},
+      {{"--seed", "16777216", "Show.dls"}, 2, "--seed"},
+      {{}, 2, "give the sequence files"},
+      {{"Missing.dls"}, 1, "error "},
   };
   for (const Case& c : cases) {
-    const ProgramRun run = Installed("DMXRecaster", c.args);
-    EXPECT_EQ(run.status, c.status) << c.args;
-    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.args << ": " << run.err;
+    const ToolRun run = Installed("DMXRecaster", c.args);
+    EXPECT_EQ(run.status, c.status) << c.says;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.says << ": " << run.err;
   }
-  const ProgramRun help = Installed("DMXRecaster", "--help");
+  const ToolRun help = Installed("DMXRecaster", {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("multiples of 26 milliseconds"), std::string::npos);
   EXPECT_NE(help.out.find("--shimmer-rate"), std::string::npos);

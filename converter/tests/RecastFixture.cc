@@ -1,12 +1,12 @@
 #include "converter/tests/RecastFixture.h"
 
 #include "dataapi/File.h"
+#include "platform/base/Environment.h"
+#include "platform/base/PathText.h"
+#include "platform/tests/TestSystem.h"
 
 #include <fstream>
 #include <sstream>
-
-#include <stdlib.h>
-#include <unistd.h>
 
 namespace quarnel::converter::testing {
 
@@ -14,11 +14,12 @@ namespace fs = std::filesystem;
 
 void RecastTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  dir_ = fs::path(::testing::TempDir()) / ("recast-" + std::string(info->test_suite_name()) + "-" +
-                                           info->name() + "-" + std::to_string(::getpid()));
+  dir_ = fs::path(::testing::TempDir()) /
+         ("recast-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+          std::to_string(platform::testing::CurrentProcessId()));
   fs::remove_all(dir_);
   fs::create_directories(dir_ / "workspace");
-  ::setenv("QUARNEL_WORKSPACE", (dir_ / "workspace").c_str(), 1);
+  platform::SetEnvironmentValue("QUARNEL_WORKSPACE", platform::Utf8FromPath(dir_ / "workspace"));
   remaps_ = DeviceRemaps(dir_ / DeviceRemaps::kFileName);
 }
 
