@@ -1,15 +1,16 @@
 # Helpers that keep the per-module CMakeLists short and alike.
 
 # quarnel_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [SERIAL]
-#              [FIXTURES <fixtures...>])
+#              [FIXTURES <fixtures...>] [AFTER <tests...>])
 # A GoogleTest program whose tests CTest runs one by one. SERIAL marks tests that bind
 # fixed ports or measure time, so CTest never runs two of them at once. FIXTURES names
-# CTest fixtures (tests that set something up) the tests need first.
+# CTest fixtures (tests that set something up) the tests need first; AFTER names tests
+# that must have ended before these start, when both run.
 function(quarnel_test name)
   if(NOT QUARNEL_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;FIXTURES;AFTER" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -21,6 +22,9 @@ function(quarnel_test name)
   endif()
   if(T_FIXTURES)
     list(APPEND props FIXTURES_REQUIRED "${T_FIXTURES}")
+  endif()
+  if(T_AFTER)
+    list(APPEND props DEPENDS "${T_AFTER}")
   endif()
   if(NOT QUARNEL_TEST_DISCOVERY)
     set(QUARNEL_TEST_DISCOVERY POST_BUILD)

@@ -2,6 +2,7 @@
 
 #include "installer/Shortcuts.h"
 #include "installer/Texts.h"
+#include "platform/base/PathText.h"
 #include "platform/component/Registration.h"
 #include "platform/shell/Shortcut.h"
 #include "platform/shell/StandardFolders.h"
@@ -114,7 +115,7 @@ void FrmMain::UpdateStartMenu() {
       if (!IsFolder(menu)) continue;
       std::string error;
       for (const std::string& entry : EntriesContaining(menu, "Quarnel", true, error)) {
-        const fs::path product_folder = menu / entry;
+        const fs::path product_folder = menu / platform::PathFromUtf8(entry);
         std::string inner_error;
         // Once for every product shortcut there: a later set replaces the one before.
         for ([[maybe_unused]] const std::string& file :

@@ -1,5 +1,6 @@
 #include "installer/Shortcuts.h"
 
+#include "platform/base/PathText.h"
 #include "platform/process/ProgramFolder.h"
 #include "platform/shell/Shortcut.h"
 
@@ -25,7 +26,8 @@ std::vector<std::string> MakeShortcuts(const fs::path& folder, const fs::path& i
     const fs::path file = folder / ShortcutFileName(row);
     const platform::ShortcutTarget target{ShortcutTargetOf(row, installer_folder), row.console};
     if (auto why = platform::MakeShortcut(file, target)) {
-      failures.push_back("(could not make the shortcut " + file.string() + ": " + *why + ")");
+      failures.push_back("(could not make the shortcut " + platform::Utf8FromPath(file) + ": " +
+                         *why + ")");
     }
   }
   return failures;
@@ -37,13 +39,14 @@ std::vector<std::string> EntriesContaining(const fs::path& folder, std::string_v
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = platform::Utf8FromPath(it->path().filename());
     if (name.starts_with('.') || name.find(part) == std::string::npos) continue;
     std::error_code kind_ec;
     if (folders ? it->is_directory(kind_ec) : it->is_regular_file(kind_ec)) names.push_back(name);
   }
   if (ec) {
-    error = "(could not read the folder " + folder.string() + ": " + ec.message() + ")";
+    error =
+        "(could not read the folder " + platform::Utf8FromPath(folder) + ": " + ec.message() + ")";
     return {};
   }
   std::sort(names.begin(), names.end());

@@ -5,6 +5,7 @@
 // one, and logs each step. It exits with status 0 when the steps are done, whatever they
 // found: the log is the record; 1 only when it cannot run at all (said in one line).
 #include "installer/FrmMain.h"
+#include "platform/base/PathText.h"
 #include "platform/base/ProgramMain.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/process/ProgramFolder.h"
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   return quarnel::RunProgram(
-      "PatchInstaller", folder.string(),
+      "PatchInstaller", quarnel::platform::Utf8FromPath(folder),
       [&] {
         quarnel::platform::EventLoop loop;
         quarnel::installer::FrmMain form(loop, folder, std::cout);

@@ -27,8 +27,24 @@ for tool in wine wineserver; do
   fi
 done
 
+# Wine links the user's desktop, documents and the like to this machine's home; in the
+# build's prefix they are folders of its own, so that what a test puts on the desktop or
+# in the documents stays inside the prefix.
+own_user_folders() {
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+    if [[ -L $folder ]]; then
+      rm -f "$folder" 2>/dev/null || true
+      mkdir -p "$folder"
+    fi
+  done
+}
+
 make_prefix() {
-  [[ -f $WINEPREFIX/.quarnel-ready ]] && return
+  if [[ -f $WINEPREFIX/.quarnel-ready ]]; then
+    own_user_folders
+    return
+  fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   # One test making the prefix at a time; the others wait for it.
   exec 9>"$WINEPREFIX.lock"
@@ -43,6 +59,7 @@ make_prefix() {
       >/dev/null 2>&1
     # Until the server ends, the registry is not on the disk.
     timeout 120 wineserver -w || true
+    own_user_folders
     touch "$WINEPREFIX/.quarnel-ready"
   fi
   flock -u 9

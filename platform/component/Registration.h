@@ -33,9 +33,9 @@ RegistrationOutcome OutcomeOfEntry(const std::string& file, const char* entry_na
 // "NAME.dll").
 std::string ComponentLibraryFileName(std::string_view name);
 
-// The file of the outside high-resolution timer component that gives the DMX output
-// server its frame clock, where the system needs it registered; empty where the frame
-// clock is built into the server.
+// The file of the outside high-resolution timer component, where the system has one to
+// register ("vbalHTmr6.dll" on Windows); empty where there is no such component (the
+// DMX output server keeps its own frame clock there).
 std::string FrameClockLibraryFileName();
 
 }  // namespace quarnel::platform

@@ -58,7 +58,8 @@ RegistrationOutcome UnregisterServer(const std::filesystem::path& library) {
 
 std::string ComponentLibraryFileName(std::string_view name) { return std::string(name) + ".dll"; }
 
-// The DMX output server keeps its own frame clock on Windows too.
-std::string FrameClockLibraryFileName() { return {}; }
+// The product's high-resolution timer component lies beside the patch and is registered
+// by its file name; it is not ours, so a missing file is a failure the log shows.
+std::string FrameClockLibraryFileName() { return "vbalHTmr6.dll"; }
 
 }  // namespace quarnel::platform

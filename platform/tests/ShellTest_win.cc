@@ -1,19 +1,14 @@
 // The shell on Windows: the special folders, and shortcuts read back through the shell's
 // own link object.
-#include "platform/base/ComForThisThread_win.h"
 #include "platform/shell/Shortcut.h"
 #include "platform/shell/StandardFolders.h"
+#include "platform/tests/ShellLinks_win.h"
 #include "platform/tests/TestSystem.h"
 
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
-// clang-format off
-#include <windows.h>  // before the shell's headers
-#include <objbase.h>
-#include <shlobj.h>
-// clang-format on
 
 namespace quarnel::platform {
 namespace {
@@ -30,32 +25,8 @@ TEST(ShellTest, SpecialFoldersAreTheShellsOwn) {
   EXPECT_TRUE(SpecialFolderPaths(12345).empty());
 }
 
-struct LinkRead {
-  std::wstring path;
-  std::wstring icon;
-  int icon_index = -1;
-  std::wstring folder;
-};
-
-// What the shell reads from the shortcut `file`.
-LinkRead ReadLink(const fs::path& file) {
-  LinkRead read;
-  ComForThisThread com;
-  IShellLinkW* link = nullptr;
-  IPersistFile* persist = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
-      SUCCEEDED(persist->Load(file.c_str(), STGM_READ))) {
-    wchar_t text[MAX_PATH] = {};
-    if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) read.path = text;
-    if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &read.icon_index))) read.icon = text;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) read.folder = text;
-  }
-  if (persist != nullptr) persist->Release();
-  if (link != nullptr) link->Release();
-  return read;
-}
+using testing::LinkRead;
+using testing::ReadLink;
 
 TEST(ShellTest, ShortcutsStartTheProgramWithItsIconAndReplaceOlderOnes) {
   const fs::path root =
