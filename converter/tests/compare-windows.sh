@@ -65,19 +65,7 @@ LINUX_NAME=$(name_of linux) WINDOWS_NAME=$(name_of windows) perl -0777 -pe '
   cp "$work/windows/Show_DMX.dls" "$work/windows/Show_DMX.linux-name.dls"
 cp "$work/linux/Show_DMX.dls" "$work/linux/Show_DMX.linux-name.dls"
 
-failures=0
-same() {  # FILE (relative to each side's folder) WHAT
-  if [[ ! -f $work/linux/$1 || ! -f $work/windows/$1 ]]; then
-    echo "MISSING: $2 ($1)" >&2
-    failures=$((failures + 1))
-  elif cmp -s "$work/linux/$1" "$work/windows/$1"; then
-    echo "same: $2"
-  else
-    echo "DIFFERENT: $2 ($1)" >&2
-    cmp "$work/linux/$1" "$work/windows/$1" >&2 || true
-    failures=$((failures + 1))
-  fi
-}
+source "$here/../../tools/tests/same-files.sh"
 same Show_DMX.linux-name.dls "the converted sequence (its own full name aside)"
 same Show_DMX.txt "the device report"
 same program/device_remap_nd.dat "the device remap table"

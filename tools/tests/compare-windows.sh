@@ -53,16 +53,7 @@ run_windows() {
     "$here/../wine.sh" run "$prefix" "$windows_tool" "$@")
 }
 
-failures=0
-same() {  # FILE (relative to each side's folder) WHAT
-  if cmp -s "$work/linux/$1" "$work/windows/$1"; then
-    echo "same: $2"
-  else
-    echo "DIFFERENT: $2 ($1)" >&2
-    cmp "$work/linux/$1" "$work/windows/$1" >&2 || true
-    failures=$((failures + 1))
-  fi
-}
+source "$here/same-files.sh"
 same_workspace() {  # WHAT
   for cache in "$work"/linux/workspace/*; do
     same "workspace/$(basename "$cache")" "$1: workspace file $(basename "$cache")"
