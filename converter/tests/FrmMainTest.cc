@@ -2,12 +2,12 @@
 // for one after another on its standard input (here a pipe) and converts each as it comes.
 #include "converter/FrmMain.h"
 #include "converter/tests/RecastFixture.h"
+#include "platform/base/PathText.h"
+#include "platform/tests/TestSystem.h"
 
 #include <sstream>
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace quarnel::converter::testing {
 namespace {
@@ -21,13 +21,9 @@ TEST_F(RecastTest, WindowAsksForOneFileAfterAnother) {
   SaveShow(show, dir_ / "Show.dls");
   SaveShow(show, dir_ / "Other.dls");
 
-  int pipe_fds[2];
-  ASSERT_EQ(::pipe(pipe_fds), 0);
-  const int saved_stdin = ::dup(STDIN_FILENO);
-  ::dup2(pipe_fds[0], STDIN_FILENO);
-  const std::string typed = " '" + (dir_ / "Show.dls").string() + "' \nnotes.txt\n" +
-                            (dir_ / "Other.dls").string() + "\n\nnever read.dls\n";
-  ASSERT_EQ(::write(pipe_fds[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+  const platform::testing::StandardInputText typed(
+      " '" + platform::Utf8FromPath(dir_ / "Show.dls") + "' \nnotes.txt\n" +
+      platform::Utf8FromPath(dir_ / "Other.dls") + "\n\nnever read.dls\n");
 
   platform::EventLoop loop;
   std::ostringstream out, err;
@@ -40,8 +36,6 @@ TEST_F(RecastTest, WindowAsksForOneFileAfterAnother) {
     EXPECT_TRUE(form.Form().Unloaded());
     exit_code = form.ExitCode();
   }
-  ::dup2(saved_stdin, STDIN_FILENO);
-  for (int fd : {saved_stdin, pipe_fds[0], pipe_fds[1]}) ::close(fd);
 
   EXPECT_EQ(exit_code, 1);  // one name was refused
   EXPECT_NE(err.str().find("notes.txt is not a sequence file"), std::string::npos) << err.str();

@@ -37,6 +37,21 @@ using EnvironmentChanges = std::map<std::string, std::optional<std::string>>;
 ToolRun RunTool(const std::filesystem::path& program, const std::vector<std::string>& args,
                 const EnvironmentChanges& environment = {});
 
+// While it lives, this process's standard input reads `text` and then its end, as from a
+// pipe someone typed into and closed (`text` is small: it is written into the pipe at
+// once). The standard input the process had comes back when it ends.
+class StandardInputText {
+ public:
+  explicit StandardInputText(const std::string& text);
+  ~StandardInputText();
+  StandardInputText(const StandardInputText&) = delete;
+  StandardInputText& operator=(const StandardInputText&) = delete;
+
+ private:
+  intptr_t saved_ = -1;  // the standard input before (a descriptor or a handle)
+  intptr_t pipe_ = -1;   // the pipe's reading end, where the system keeps it apart
+};
+
 // A folder that exists and in which this process cannot create a file, made inside
 // `scratch` where the system allows it; Path() is empty when the system offers none (a
 // test then skips). The folder takes files again when the object ends.

@@ -163,4 +163,23 @@ FileSizeLimit::~FileSizeLimit() {
   std::signal(SIGXFSZ, saved_handler_);
 }
 
+StandardInputText::StandardInputText(const std::string& text) {
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+  const ssize_t written = ::write(fds[1], text.data(), text.size());
+  ::close(fds[1]);
+  saved_ = ::dup(STDIN_FILENO);
+  ::dup2(fds[0], STDIN_FILENO);
+  ::close(fds[0]);
+  if (written != static_cast<ssize_t>(text.size())) {
+    throw std::system_error(errno, std::generic_category(), "write to the standard input pipe");
+  }
+}
+
+StandardInputText::~StandardInputText() {
+  if (saved_ < 0) return;
+  ::dup2(static_cast<int>(saved_), STDIN_FILENO);
+  ::close(static_cast<int>(saved_));
+}
+
 }  // namespace quarnel::platform::testing

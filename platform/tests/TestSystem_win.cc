@@ -2,6 +2,7 @@
 #include "platform/process/CommandLine_win.h"
 #include "platform/tests/TestSystem.h"
 
+#include <stdexcept>
 #include <thread>
 
 // clang-format off
@@ -33,6 +34,26 @@ void ReadAll(HANDLE pipe, std::string& into) {
 }  // namespace
 
 int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+StandardInputText::StandardInputText(const std::string& text) {
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, nullptr, static_cast<DWORD>(text.size() + 4096))) {
+    throw std::runtime_error("CreatePipe failed");
+  }
+  DWORD written = 0;
+  const BOOL wrote =
+      WriteFile(write, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(write);
+  saved_ = reinterpret_cast<intptr_t>(GetStdHandle(STD_INPUT_HANDLE));
+  pipe_ = reinterpret_cast<intptr_t>(read);
+  SetStdHandle(STD_INPUT_HANDLE, read);
+  if (!wrote || written != text.size()) throw std::runtime_error("WriteFile to the pipe failed");
+}
+
+StandardInputText::~StandardInputText() {
+  SetStdHandle(STD_INPUT_HANDLE, reinterpret_cast<HANDLE>(saved_));
+  CloseHandle(reinterpret_cast<HANDLE>(pipe_));
+}
 
 fs::path CurrentProgram() {
   std::wstring name(32768, L'\0');

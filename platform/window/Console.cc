@@ -15,8 +15,11 @@ void ConsoleInput::Take(std::string_view text) {
   }
 }
 
-// The last unfinished line, then the end.
+// The whole lines still waiting, the last unfinished line, then the end. The end can come
+// while a line is being handed on (its handler runs the loop, which reads on): the lines
+// read with it must still come one by one.
 void ConsoleInput::End() {
+  Take({});
   if (!pending_.empty()) on_line_(std::exchange(pending_, {}));
   on_end_();
 }
