@@ -5,6 +5,7 @@
 
 #include "platform/sockets/Ipv4.h"
 #include "platform/sockets/PrimaryAddress.h"
+#include "platform/sockets/tests/PlainSocket.h"
 #include "platform/sockets/tests/TcpClient.h"
 
 #include <chrono>
@@ -13,12 +14,6 @@
 #include <string>
 #include <utility>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace quarnel::net::testing {
 
 // The primary address as dotted text.
@@ -26,44 +21,28 @@ inline std::string PrimaryText() {
   return platform::DottedText(platform::FindPrimaryAddress().address);
 }
 
-inline sockaddr_in SocketAddress(const std::string& ip, uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = platform::ParseDotted(ip).value_or(htonl(INADDR_LOOPBACK));
-  address.sin_port = htons(port);
-  return address;
-}
+using sockets_testing::AddressOf;
 
 // A UDP socket with a port of its own on `ip`, sending to ports on the same address.
 class UdpPeer {
  public:
-  explicit UdpPeer(std::string ip = PrimaryText()) : ip_(std::move(ip)) {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    int size = 4 << 20;
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-    sockaddr_in address = SocketAddress(ip_, 0);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+  explicit UdpPeer(std::string ip = PrimaryText())
+      : ip_(std::move(ip)), socket_(sockets_testing::PlainSocket::Kind::kUdp) {
+    socket_.SetReceiveBuffer(4 << 20);
+    socket_.Bind(AddressOf(ip_, 0));
+    port_ = socket_.LocalPort();
   }
-  ~UdpPeer() { ::close(fd_); }
-  UdpPeer(const UdpPeer&) = delete;
-  UdpPeer& operator=(const UdpPeer&) = delete;
 
   uint16_t Port() const { return port_; }
   const std::string& Address() const { return ip_; }
   bool SendTo(uint16_t port, const std::string& bytes) {
-    sockaddr_in to = SocketAddress(ip_, port);
-    return ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                    sizeof to) == static_cast<ssize_t>(bytes.size());
+    return socket_.SendTo(bytes, AddressOf(ip_, port));
   }
   // The next datagram, waiting at most `timeout_ms`.
   std::optional<std::string> Receive(int timeout_ms = 2000) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) != 1) return std::nullopt;
+    if (!socket_.WaitReadable(timeout_ms)) return std::nullopt;
     std::string buffer(65536, '\0');
-    ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);
+    const long n = socket_.Receive(buffer.data(), buffer.size());
     if (n < 0) return std::nullopt;
     buffer.resize(static_cast<size_t>(n));
     return buffer;
@@ -71,7 +50,7 @@ class UdpPeer {
 
  private:
   std::string ip_;
-  int fd_ = -1;
+  sockets_testing::PlainSocket socket_;
   uint16_t port_ = 0;
 };
 
@@ -79,8 +58,8 @@ class UdpPeer {
 class TcpPeer : public sockets_testing::TcpClient {
  public:
   explicit TcpPeer(uint16_t port, int receive_buffer = 0)
-      : TcpClient(SocketAddress(PrimaryText(), port), receive_buffer) {}
-  TcpPeer(const std::string& ip, uint16_t port) : TcpClient(SocketAddress(ip, port)) {}
+      : TcpClient(AddressOf(PrimaryText(), port), receive_buffer) {}
+  TcpPeer(const std::string& ip, uint16_t port) : TcpClient(AddressOf(ip, port)) {}
 };
 
 }  // namespace quarnel::net::testing

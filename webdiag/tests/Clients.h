@@ -3,6 +3,7 @@
 // to it. Every wait is bounded.
 #pragma once
 
+#include "platform/sockets/tests/PlainSocket.h"
 #include "platform/sockets/tests/TcpClient.h"
 #include "tools/dmxsend/UdpSender.h"
 
@@ -10,13 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace quarnel::webdiag::testing {
 
@@ -28,29 +22,20 @@ inline std::string Primary() {
   return address.empty() ? "127.0.0.1" : address;
 }
 
-inline sockaddr_in AddressOf(const std::string& ip, uint16_t port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  inet_pton(AF_INET, ip.c_str(), &a.sin_addr);
-  return a;
-}
+using sockets_testing::AddressOf;
 
 // Receives the channel tests the server sends, as the DMX output server would.
 class TestCommands {
  public:
-  TestCommands() {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in a = AddressOf(Primary(), 15006);
-    bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  TestCommands() : socket_(sockets_testing::PlainSocket::Kind::kUdp) {
+    bound_ = socket_.Bind(AddressOf(Primary(), 15006));
   }
-  ~TestCommands() { ::close(fd_); }
   bool Bound() const { return bound_; }
   // Every datagram received so far, as raw bytes.
   std::vector<std::string> Datagrams() {
     char buffer[2048];
-    for (;;) {
-      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+    while (socket_.WaitReadable(0)) {
+      const long n = socket_.Receive(buffer, sizeof buffer);
       if (n < 0) break;
       received_.emplace_back(buffer, static_cast<size_t>(n));
     }
@@ -72,7 +57,7 @@ class TestCommands {
   }
 
  private:
-  int fd_ = -1;
+  sockets_testing::PlainSocket socket_;
   bool bound_ = false;
   std::vector<std::string> received_;
 };

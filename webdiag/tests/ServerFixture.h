@@ -25,9 +25,9 @@ class WebServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ =
-        fs::path(::testing::TempDir()) / (std::string("webdiag-") + info->test_suite_name() + "-" +
-                                          info->name() + "-" + std::to_string(::getpid()));
+    folder_ = fs::path(::testing::TempDir()) /
+              (std::string("webdiag-") + info->test_suite_name() + "-" + info->name() + "-" +
+               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder_);
     WriteTemplate("<h1>{{ServerMessage}}</h1>");
     ASSERT_TRUE(commands_.Bound()) << "UDP 15006 is in use";

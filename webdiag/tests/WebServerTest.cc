@@ -130,18 +130,15 @@ TEST_F(WebServerTest, StartsOneTenthOfASecondAfterLoading) {
 
 TEST_F(WebServerTest, PortInUseSaysTheServerIsNotRunningAndHowToStartIt) {
   // Another program holds the port.
-  const int holder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a = testing::AddressOf(Primary(), 0);
-  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ASSERT_EQ(::listen(holder, 1), 0);
-  socklen_t length = sizeof a;
-  ::getsockname(holder, reinterpret_cast<sockaddr*>(&a), &length);
-  const std::string port = std::to_string(ntohs(a.sin_port));
+  sockets_testing::PlainSocket holder(sockets_testing::PlainSocket::Kind::kTcp);
+  ASSERT_TRUE(holder.Bind(testing::AddressOf(Primary(), 0)));
+  ASSERT_TRUE(holder.Listen());
+  const std::string port = std::to_string(holder.LocalPort());
 
   form_ = std::make_unique<FrmMain>(loop_, folder_, port, console_, errors_);
   form_->Load();
   loop_.RunUntil([&] { return form_->Form().Unloaded(); }, 2s);
-  ::close(holder);
+  holder.Close();
   EXPECT_TRUE(form_->Form().Unloaded());
   EXPECT_EQ(form_->ExitCode(), 1);
   EXPECT_FALSE(form_->Form().GetLabel("lblStarted1").Visible());

@@ -2,16 +2,12 @@
 // half-closes, resets, and reads with every wait bounded.
 #pragma once
 
+#include "platform/sockets/tests/PlainSocket.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace quarnel::sockets_testing {
 
@@ -19,35 +15,21 @@ class TcpClient {
  public:
   // Connects at once; `receive_buffer` > 0 makes the receive buffer that small, for
   // tests of a peer that reads slowly.
-  explicit TcpClient(const sockaddr_in& to, int receive_buffer = 0) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (receive_buffer > 0) {
-      ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
-    }
-    int one = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+  explicit TcpClient(const platform::Ipv4Address& to, int receive_buffer = 0)
+      : socket_(PlainSocket::Kind::kTcp) {
+    if (receive_buffer > 0) socket_.SetReceiveBuffer(receive_buffer);
+    socket_.SetNoDelay();
+    connected_ = socket_.Connect(to);
   }
-  ~TcpClient() { Close(); }
   TcpClient(const TcpClient&) = delete;
   TcpClient& operator=(const TcpClient&) = delete;
 
   bool Connected() const { return connected_; }
-  bool Send(const std::string& bytes) {
-    return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-           static_cast<ssize_t>(bytes.size());
-  }
-  void ShutdownWrite() { ::shutdown(fd_, SHUT_WR); }
+  bool Send(const std::string& bytes) { return socket_.Send(bytes); }
+  void ShutdownWrite() { socket_.ShutdownWrite(); }
   // Closes with a reset instead of an orderly close.
-  void Reset() {
-    linger hard{1, 0};
-    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    Close();
-  }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
+  void Reset() { socket_.Reset(); }
+  void Close() { socket_.Close(); }
 
   // Reads until `count` bytes came, the peer closed or `timeout_ms` passed without data.
   std::string Read(size_t count, int timeout_ms = 2000) {
@@ -65,10 +47,9 @@ class TcpClient {
   }
   // True when the other side has closed the connection (within `timeout_ms`).
   bool SeesClose(int timeout_ms = 2000) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) != 1) return false;
+    if (!socket_.WaitReadable(timeout_ms)) return false;
     char c;
-    return ::recv(fd_, &c, 1, MSG_PEEK) <= 0;
+    return socket_.Receive(&c, 1, true) <= 0;
   }
 
  private:
@@ -76,9 +57,8 @@ class TcpClient {
     std::string out;
     std::vector<char> buffer(1 << 16);
     while (out.size() < count) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(timeout.count())) != 1) break;
-      const ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);
+      if (!socket_.WaitReadable(static_cast<int>(timeout.count()))) break;
+      const long n = socket_.Receive(buffer.data(), buffer.size());
       if (n <= 0) {
         closed = true;
         break;
@@ -88,7 +68,7 @@ class TcpClient {
     return out;
   }
 
-  int fd_ = -1;
+  PlainSocket socket_;
   bool connected_ = false;
 };
 
