@@ -71,7 +71,8 @@ void FrmMain::StartUp() {
 
   // The older DMX program holds the interface until the outside tool tells it to let go.
   if (platform::IsProgramRunning({kOldDmxProgram, std::string(kOldDmxProgram) + ".exe"})) {
-    const std::filesystem::path tool = folder_ / kToolProgram;
+    // Tessivar.exe on Windows.
+    const std::filesystem::path tool = platform::ProgramFile(folder_ / kToolProgram);
     std::error_code ec;
     if (std::filesystem::exists(tool, ec)) {
       const platform::StartedProgram started = platform::StartProgram(tool, {"-silent"});

@@ -19,7 +19,12 @@ struct StartedProgram {
   std::string error;  // why not, in words
 };
 
-// Starts `program` with `args` and returns once it runs (or has failed to start).
+// The file of a program named as on a command line: on Windows a name without an
+// extension is its .exe; elsewhere the name is the file.
+std::filesystem::path ProgramFile(const std::filesystem::path& program);
+
+// Starts `program` (ProgramFile) with `args` and returns once it runs (or has failed to
+// start).
 StartedProgram StartProgram(const std::filesystem::path& program,
                             const std::vector<std::string>& args);
 

@@ -65,6 +65,8 @@ size_t ReadAll(int fd, void* data, size_t size) {
 
 }  // namespace
 
+std::filesystem::path ProgramFile(const std::filesystem::path& program) { return program; }
+
 StartedProgram StartProgram(const std::filesystem::path& program,
                             const std::vector<std::string>& args) {
   StartedProgram result;

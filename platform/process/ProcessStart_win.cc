@@ -58,13 +58,18 @@ AttributeList OnlyInheriting(std::vector<HANDLE>& handles) {
 
 }  // namespace
 
+// A program named without an extension is its .exe, as on a Windows command line
+// (CreateProcess adds none when it is given the file's name).
+std::filesystem::path ProgramFile(const std::filesystem::path& program) {
+  std::filesystem::path file = program;
+  if (!file.has_extension()) file += ".exe";
+  return file;
+}
+
 StartedProgram StartProgram(const std::filesystem::path& named,
                             const std::vector<std::string>& args) {
   StartedProgram result;
-  // A program named without an extension is its .exe, as on a Windows command line
-  // (CreateProcess adds none when it is given the file's name).
-  std::filesystem::path program = named;
-  if (!program.has_extension()) program += ".exe";
+  const std::filesystem::path program = ProgramFile(named);
   std::wstring command = CommandLineOf(program, args);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   Handle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,

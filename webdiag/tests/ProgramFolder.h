@@ -1,8 +1,10 @@
 // A folder laid out as the programs' installation folder, for running QuarnelWebDiagnostics
 // as people do: the program (a copy, since a program finds its folder through its own
 // file), its page, and as each test needs: ftdinets.dat, the DMX output server (real, or
-// a stand-in script that notes how it was started), Tessivar and the older DMX program.
-// Every process started from or working in the folder is ended with it.
+// a stand-in that notes how it was started), Tessivar and the older DMX program. The
+// stand-in is a shell script on POSIX systems and a small test program on Windows
+// (ProgramFolder_posix.cc, ProgramFolder_win.cc). Every process started from or working
+// in the folder is ended with it.
 #pragma once
 
 #include "dmxserver/harness/ServerProcess.h"
@@ -34,10 +36,11 @@ class ProgramFolder {
   void WriteSerial(const std::string& field);
   // The built DMX output server.
   void AddDmxServer();
-  // A script named `name` that writes "<pid>\n<arg>\n..." to <name>.started and then
-  // sleeps for `seconds`.
-  void AddStandIn(const std::string& name, int seconds = 30);
-  // Starts a program named `name` (a copy of sleep) that runs until the folder goes.
+  // A program named `name` that writes "<pid>\n<arg>\n..." to <name>.started and then
+  // sleeps for 30 seconds.
+  void AddStandIn(const std::string& name);
+  // Starts a program named `name` (a copy of sleep, or of the stand-in) that runs until
+  // the folder goes.
   pid_t StartNamedProgram(const std::string& name);
 
   // What a stand-in noted: its pid and arguments; nullopt when it has not run (within
@@ -54,6 +57,10 @@ class ProgramFolder {
   void EndEverything();
 
  private:
+  // The processes whose program lies in the folder or whose command line names a file
+  // in it (a browser's profile).
+  std::vector<pid_t> ProcessesOfFolder() const;
+
   std::filesystem::path path_;
   std::vector<std::unique_ptr<dmx::harness::ServerProcess>> servers_;
   std::vector<pid_t> started_;
@@ -69,5 +76,13 @@ uint16_t PortFromUrl(const std::string& output);
 
 // True while a process with this id exists and has not ended.
 bool ProcessAlive(pid_t pid);
+
+// What the system parts share.
+long CurrentProcessId();
+std::string ReadText(const std::filesystem::path& path);
+// A copy rather than a link: the program's folder is where its file lies.
+void CopyProgram(const std::filesystem::path& from, const std::filesystem::path& to);
+// Ends the processes at once, and waits (bounded) until they are gone.
+void EndProcesses(const std::vector<pid_t>& pids);
 
 }  // namespace quarnel::webdiag::testing
