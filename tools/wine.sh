@@ -57,6 +57,10 @@ make_prefix() {
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       >/dev/null 2>&1
+    # No menu entries on this machine for the shell links that tests make: Wine's menu
+    # builder would write them outside the prefix, and the program saving a link waits for it.
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f \
+      >/dev/null 2>&1
     # Until the server ends, the registry is not on the disk.
     timeout 120 wineserver -w || true
     own_user_folders
