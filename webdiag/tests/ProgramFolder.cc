@@ -26,12 +26,26 @@ void CopyProgram(const fs::path& from, const fs::path& to) {
   fs::permissions(to, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 }
 
+namespace {
+
+// Removes the folder, waiting (at most 5 s) while a program that has just been ended still
+// holds a file in it: on Windows its files stay open until the process has gone.
+void RemoveFolder(const fs::path& path) {
+  const auto end = std::chrono::steady_clock::now() + 5s;
+  std::error_code ec;
+  while (fs::remove_all(path, ec), ec && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(50ms);
+  }
+}
+
+}  // namespace
+
 ProgramFolder::ProgramFolder() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   path_ = fs::path(::testing::TempDir()) /
           (std::string("webdiag-program-") + info->test_suite_name() + "-" + info->name() + "-" +
            std::to_string(CurrentProcessId()));
-  fs::remove_all(path_);
+  RemoveFolder(path_);
   fs::create_directories(path_);
   CopyProgram(QUARNEL_WEBDIAG_PROGRAM, platform::ProgramFile(path_ / "QuarnelWebDiagnostics"));
   fs::copy_file(QUARNEL_WEBDIAG_TEMPLATE, path_ / "template.htm");
@@ -39,8 +53,7 @@ ProgramFolder::ProgramFolder() {
 
 ProgramFolder::~ProgramFolder() {
   EndEverything();
-  std::error_code ec;
-  fs::remove_all(path_, ec);
+  RemoveFolder(path_);
 }
 
 void ProgramFolder::WriteFile(const std::string& name, const std::string& bytes) {
