@@ -64,7 +64,8 @@ std::string Bytes(const std::filesystem::path& file) {
 int32_t Convert(const std::filesystem::path& source, bool bulk, ConversionObserver& observer) {
   DeviceRemaps remaps(source.parent_path() / DeviceRemaps::kFileName);
   Rnd rnd;
-  return Recast({source, Options(), bulk}, remaps, rnd, observer).events_created;
+  const std::unique_ptr<DataLibrary> library = DirectLibrary();
+  return Recast({source, Options(), bulk}, *library, remaps, rnd, observer).events_created;
 }
 
 struct Quiet : ConversionObserver {

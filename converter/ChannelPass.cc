@@ -31,7 +31,7 @@ size_t RecastRun::AddressHash::operator()(const Address& a) const {
 }
 
 void RecastRun::ChannelPass() {
-  const int32_t bounds = oOldDLS_->Channels()->GetBounds();
+  const int32_t bounds = oOldDLS_->Channels().GetBounds();
   for (int32_t j = 0; j <= bounds; ++j) {
     CheckStop();
     ConvertChannel(j);
@@ -39,11 +39,11 @@ void RecastRun::ChannelPass() {
 }
 
 void RecastRun::ConvertChannel(int32_t j) {
-  const dataapi::Channels& from = *oOldDLS_->Channels();
+  LibraryChannels& from = oOldDLS_->Channels();
   const std::u16string name = from.Name(j);
   if (from.Channel(j) < 1) {
     // A label row: copied by name only (the reserved address refuses it when taken).
-    if (oNewDLS_->Channels()->Add(0, 0, 0, name, insert_position_) >= 0) ++insert_position_;
+    if (oNewDLS_->Channels().Add(0, 0, 0, name, insert_position_) >= 0) ++insert_position_;
     return;
   }
   SourceChannel source;
@@ -98,7 +98,7 @@ void RecastRun::CreateDMXChannel(const std::u16string& name, int32_t device, int
                                  int32_t colour, int32_t source_device, int32_t source_channel,
                                  int32_t source_network) {
   Status("Creating Channel " + Utf16ToUtf8(name), -1);
-  dataapi::Channels& to = *oNewDLS_->Channels();
+  LibraryChannels& to = oNewDLS_->Channels();
   const int32_t idx = to.Add(DeviceRemaps::kDmxNetwork, device, channel, name, insert_position_);
   if (idx < 0) {
     const std::string address = "D: " + std::to_string(device) + " C: " + std::to_string(channel);

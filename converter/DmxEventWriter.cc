@@ -25,11 +25,11 @@ int32_t DmxEventWriter::Slot(int32_t device, int32_t channel) {
 
 void DirectEventWriter::AddDMXEvent(int32_t slot, int32_t sample, int32_t level) {
   const Address& a = Addresses()[static_cast<size_t>(slot)];
-  const int32_t idx = Target().Add(kDmxNetwork, a.device, a.channel, sample, false);
+  const int32_t idx = events_.Add(kDmxNetwork, a.device, a.channel, sample, false);
   if (idx < 0) return;
-  Target().SetCommand(idx, kSteadyCommand);
-  Target().SetStartIntensity(idx, level);
-  Target().SetEndIntensity(idx, level);
+  events_.SetCommand(idx, kSteadyCommand);
+  events_.SetStartIntensity(idx, level);
+  events_.SetEndIntensity(idx, level);
 }
 
 void BulkEventWriter::Finish() {
@@ -44,7 +44,8 @@ void BulkEventWriter::Finish() {
     return a.device != b.device ? a.device < b.device : a.channel < b.channel;
   });
 
-  // One merge into the table: every further merge would move the rows merged before.
+  // All at once, in key order: steps added one by one in the order written would move
+  // the rows behind each of them.
   size_t total = 0;
   for (const std::vector<Step>& steps : steps_) total += steps.size();
   std::vector<dataapi::EventRecord> records;
@@ -69,7 +70,7 @@ void BulkEventWriter::Finish() {
     }
     std::vector<Step>().swap(steps);
   }
-  if (!records.empty()) Target().AddMany(records);
+  events_.AddInKeyOrder(records);
 }
 
 }  // namespace quarnel::converter

@@ -5,11 +5,11 @@
 // Command 33 and both intensities set to the level: the first step written at an address
 // and sample wins, later ones there change nothing. DirectEventWriter does exactly that,
 // one Add per step; BulkEventWriter collects the steps and puts them into the events in
-// one sorted pass when Finish is called, which keeps a whole show linear in its steps
-// instead of moving the event table for every step.
+// key order when Finish is called, which keeps a whole show linear in its steps instead
+// of moving the event table for every step.
 #pragma once
 
-#include "dataapi/Events.h"
+#include "converter/DataLibrary.h"
 
 #include <cstdint>
 #include <unordered_map>
@@ -19,7 +19,7 @@ namespace quarnel::converter {
 
 class DmxEventWriter {
  public:
-  explicit DmxEventWriter(Ref<dataapi::Events> events) : events_(std::move(events)) {}
+  DmxEventWriter() = default;
   virtual ~DmxEventWriter() = default;
   DmxEventWriter(const DmxEventWriter&) = delete;
   DmxEventWriter& operator=(const DmxEventWriter&) = delete;
@@ -38,11 +38,9 @@ class DmxEventWriter {
     int32_t channel;
   };
   const std::vector<Address>& Addresses() const { return addresses_; }
-  dataapi::Events& Target() const { return *events_; }
   virtual void SlotAdded() {}
 
  private:
-  Ref<dataapi::Events> events_;
   std::vector<Address> addresses_;
   std::unordered_map<uint64_t, int32_t> slots_;
 };
@@ -50,14 +48,17 @@ class DmxEventWriter {
 // One Events.Add per step.
 class DirectEventWriter : public DmxEventWriter {
  public:
-  using DmxEventWriter::DmxEventWriter;
+  explicit DirectEventWriter(LibraryEvents& events) : events_(events) {}
   void AddDMXEvent(int32_t slot, int32_t sample, int32_t level) override;
+
+ private:
+  LibraryEvents& events_;
 };
 
 // Steps kept per address in the order written, merged into the events by Finish.
 class BulkEventWriter : public DmxEventWriter {
  public:
-  using DmxEventWriter::DmxEventWriter;
+  explicit BulkEventWriter(LibraryEvents& events) : events_(events) {}
   void AddDMXEvent(int32_t slot, int32_t sample, int32_t level) override {
     steps_[static_cast<size_t>(slot)].push_back({sample, level});
   }
@@ -70,6 +71,7 @@ class BulkEventWriter : public DmxEventWriter {
   };
   void SlotAdded() override { steps_.emplace_back(); }
 
+  LibraryEvents& events_;
   std::vector<std::vector<Step>> steps_;
 };
 

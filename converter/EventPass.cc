@@ -23,7 +23,7 @@ constexpr int32_t kStopCheckEvents = 4096;
 }  // namespace
 
 void RecastRun::EventPass() {
-  const dataapi::Events& events = *oOldDLS_->Events();
+  LibraryEvents& events = oOldDLS_->Events();
   const int32_t bounds = events.GetBounds();
   const int32_t length = oOldDLS_->Length();
   for (int32_t j = 0; j <= bounds; ++j) {
@@ -44,13 +44,13 @@ void RecastRun::EventPass() {
     } else {
       span.s1 = length > span.s0 ? length : span.s0;
     }
-    ConvertEvent(j, mapped->second, span);
+    ConvertEvent(events, j, mapped->second, span);
   }
   writer_->Finish();
 }
 
-void RecastRun::ConvertEvent(int32_t j, const MappedChannel& m, const EffectSpan& span) {
-  const dataapi::Events& events = *oOldDLS_->Events();
+void RecastRun::ConvertEvent(LibraryEvents& events, int32_t j, const MappedChannel& m,
+                             const EffectSpan& span) {
   const int32_t a = events.StartIntensity(j);
   const int32_t b = events.EndIntensity(j);
   const bool rgb = m.dmx.type_rgb;

@@ -49,9 +49,11 @@ std::string SourceOfLine(std::string line) {
 
 }  // namespace
 
-FrmMain::FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::ostream& console,
-                 std::ostream& errors, platform::ConsoleKind kind, uint32_t seed)
+FrmMain::FrmMain(platform::EventLoop& loop, DataLibrary& library, std::filesystem::path folder,
+                 std::ostream& console, std::ostream& errors, platform::ConsoleKind kind,
+                 uint32_t seed)
     : loop_(loop),
+      library_(library),
       errors_(errors),
       window_(loop, "frmMain", console),
       view_(console, kind.terminal, kind.columns),
@@ -164,7 +166,7 @@ bool FrmMain::cmdRecast_Click(const std::filesystem::path& source, const Options
   std::optional<ConversionResult> result;
   std::string failure;
   try {
-    result = converter::Recast(request, remaps_, rnd_, observer);
+    result = converter::Recast(request, library_, remaps_, rnd_, observer);
   } catch (const ConversionError& e) {
     failure = e.what();
   } catch (const Error& e) {

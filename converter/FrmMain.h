@@ -15,6 +15,7 @@
 // so conversions in one run continue them. All handlers run on the loop's thread.
 #pragma once
 
+#include "converter/DataLibrary.h"
 #include "converter/DeviceRemaps.h"
 #include "converter/Options.h"
 #include "converter/ProgressView.h"
@@ -38,10 +39,11 @@ class FrmMain {
  public:
   static constexpr char kCaption[] = "DMX Recaster";
 
-  // `folder` holds the remap table; console output goes to `console` as `kind` says,
-  // failures to `errors`.
-  FrmMain(platform::EventLoop& loop, std::filesystem::path folder, std::ostream& console,
-          std::ostream& errors, platform::ConsoleKind kind, uint32_t seed = Rnd::kDefaultSeed);
+  // Sequences are read and written through `library`; `folder` holds the remap table;
+  // console output goes to `console` as `kind` says, failures to `errors`.
+  FrmMain(platform::EventLoop& loop, DataLibrary& library, std::filesystem::path folder,
+          std::ostream& console, std::ostream& errors, platform::ConsoleKind kind,
+          uint32_t seed = Rnd::kDefaultSeed);
   ~FrmMain();
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
@@ -78,6 +80,7 @@ class FrmMain {
   void Fail(const std::string& text);
 
   platform::EventLoop& loop_;
+  DataLibrary& library_;
   std::ostream& errors_;
   platform::Window window_;
   ProgressView view_;

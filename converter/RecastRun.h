@@ -6,7 +6,6 @@
 #include "converter/Effects.h"
 #include "converter/Recaster.h"
 #include "converter/RgbData.h"
-#include "dataapi/File.h"
 
 #include <cstdint>
 #include <ctime>
@@ -18,9 +17,8 @@ namespace quarnel::converter {
 
 class RecastRun {
  public:
-  RecastRun(const ConversionRequest& request, DeviceRemaps& remaps, Rnd& rnd,
-            ConversionObserver& observer);
-  ~RecastRun();
+  RecastRun(const ConversionRequest& request, DataLibrary& library, DeviceRemaps& remaps,
+            Rnd& rnd, ConversionObserver& observer);
   RecastRun(const RecastRun&) = delete;
   RecastRun& operator=(const RecastRun&) = delete;
 
@@ -50,7 +48,8 @@ class RecastRun {
                         int32_t source_device, int32_t source_channel, int32_t source_network);
   // Event pass.
   void EventPass();
-  void ConvertEvent(int32_t j, const MappedChannel& mapped, const EffectSpan& span);
+  void ConvertEvent(LibraryEvents& events, int32_t j, const MappedChannel& mapped,
+                    const EffectSpan& span);
   void ShowEventProgress(int32_t j, int32_t bounds);
 
   void Status(const std::string& text, double percent = -1) {
@@ -63,10 +62,8 @@ class RecastRun {
   Rnd& rnd_;
   ConversionObserver& observer_;
   std::filesystem::path new_name_;
-  Ref<dataapi::File> oOldDLS_;
-  Ref<dataapi::File> oNewDLS_;
-  uint32_t old_cookie_ = 0;
-  uint32_t new_cookie_ = 0;
+  std::unique_ptr<LibraryFile> oOldDLS_;
+  std::unique_ptr<LibraryFile> oNewDLS_;
   std::unique_ptr<DmxEventWriter> writer_;
   std::unordered_map<Address, MappedChannel, AddressHash> channel_map_;
   int32_t insert_position_ = 0;

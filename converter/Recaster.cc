@@ -13,40 +13,33 @@ namespace {
 
 constexpr double kNewVersion = 1.2;
 
-// A sink that shows a document's status texts and percentages through the observer.
-Ref<dataapi::FileEvents> StatusSink(ConversionObserver& observer) {
-  auto sink = MakeRef<dataapi::FileEventHandlers>();
-  sink->on_status_change = [&observer](std::u16string& text) {
-    observer.UpdateStatus(Utf16ToUtf8(text), -1);
-  };
-  sink->on_progress = [&observer](double& percent) { observer.UpdateStatus("NULL", percent); };
-  return sink;
+// oOldDLS_StatusChange and the rest: a document's status texts and percentages shown
+// through the observer.
+LibraryFileEvents StatusHandlers(ConversionObserver& observer) {
+  return {[&observer](const std::u16string& text) { observer.UpdateStatus(Utf16ToUtf8(text), -1); },
+          [&observer](double percent) { observer.UpdateStatus("NULL", percent); }};
 }
 
 }  // namespace
 
-ConversionResult Recast(const ConversionRequest& request, DeviceRemaps& remaps, Rnd& rnd,
-                        ConversionObserver& observer) {
-  return RecastRun(request, remaps, rnd, observer).Run();
+ConversionResult Recast(const ConversionRequest& request, DataLibrary& library,
+                        DeviceRemaps& remaps, Rnd& rnd, ConversionObserver& observer) {
+  return RecastRun(request, library, remaps, rnd, observer).Run();
 }
 
-RecastRun::RecastRun(const ConversionRequest& request, DeviceRemaps& remaps, Rnd& rnd,
-                     ConversionObserver& observer)
-    : request_(request), remaps_(remaps), rnd_(rnd), observer_(observer) {
-  oOldDLS_ = dataapi::File::Create();
-  oNewDLS_ = dataapi::File::Create();
-  old_cookie_ = oOldDLS_->Advise(StatusSink(observer_));
-  new_cookie_ = oNewDLS_->Advise(StatusSink(observer_));
+RecastRun::RecastRun(const ConversionRequest& request, DataLibrary& library,
+                     DeviceRemaps& remaps, Rnd& rnd, ConversionObserver& observer)
+    : request_(request),
+      remaps_(remaps),
+      rnd_(rnd),
+      observer_(observer),
+      oOldDLS_(library.CreateFile(StatusHandlers(observer))),
+      oNewDLS_(library.CreateFile(StatusHandlers(observer))) {
   if (request_.bulk) {
     writer_ = std::make_unique<BulkEventWriter>(oNewDLS_->Events());
   } else {
     writer_ = std::make_unique<DirectEventWriter>(oNewDLS_->Events());
   }
-}
-
-RecastRun::~RecastRun() {
-  oOldDLS_->Unadvise(old_cookie_);
-  oNewDLS_->Unadvise(new_cookie_);
 }
 
 void RecastRun::CheckStop() const {
@@ -73,7 +66,7 @@ ConversionResult RecastRun::Run() {
 
   observer_.PhaseStarted(ConversionPhase::kLoad);
   Status("Opening File " + source.string());
-  oOldDLS_->Load(source.u16string(), dataapi::FileTypeDLS);
+  oOldDLS_->Load(source);
   CheckStop();
 
   Status("Setting Up New File " + new_name_.string(), -1);
@@ -87,40 +80,28 @@ ConversionResult RecastRun::Run() {
 
   observer_.PhaseStarted(ConversionPhase::kBookmark);
   Status("Bookmarking", -1);
-  oNewDLS_->Bookmark()->Refresh(oNewDLS_->Channels(), oNewDLS_->Events());
+  oNewDLS_->RefreshBookmark();
   oNewDLS_->SetAutoRefresh(true);
   CheckStop();
 
   observer_.PhaseStarted(ConversionPhase::kSave);
   Status("Saving Sequence", -1);
-  oNewDLS_->Save(new_name_.u16string(), dataapi::FileTypeDLS);
+  oNewDLS_->Save(new_name_);
 
   observer_.PhaseStarted(ConversionPhase::kDone);
-  result_.events_created = oNewDLS_->Events()->GetBounds() + 1;
+  result_.events_created = oNewDLS_->Events().GetBounds() + 1;
   Status("Done: " + std::to_string(result_.events_created) + " events created.", 100);
   return std::move(result_);
 }
 
 void RecastRun::SetUpNewFile() {
-  dataapi::File& from = *oOldDLS_;
-  dataapi::File& to = *oNewDLS_;
-  to.SetAlternateMediaFile(from.AlternateMediaFile());
-  to.SetAuthor(from.Author());
-  to.SetAVFile(from.AVFile());
-  to.SetEditCount(from.EditCount());
-  to.SetHeight(from.Height());
-  to.SetImageBrightness(from.ImageBrightness());
-  to.SetLeft(from.Left());
-  to.SetLength(from.Length());
-  to.SetPicture(from.Picture());
-  to.SetTitle(from.Title());
-  to.SetTop(from.Top());
-  to.SetWidth(from.Width());
+  LibraryFile& to = *oNewDLS_;
+  to.SetStored(oOldDLS_->Stored());
   to.SetAutoRefresh(false);
   to.SetName(new_name_.u16string());
   to.SetVersion(kNewVersion);
   // The same Timeline object, not a copy.
-  to.SetTimeline(from.Timeline());
+  to.ShareTimelineOf(*oOldDLS_);
 }
 
 }  // namespace quarnel::converter

@@ -1,7 +1,7 @@
 // The conversion of one sequence: every effect recast as steady DMX levels on Network 32.
 //
 //   1. the device remap table is reloaded
-//   2. the source is loaded through one File object
+//   2. the source is loaded through one File object of the library
 //   3. the new File gets the source's stored values and its Timeline object
 //   4. channel pass: each source channel becomes one channel on Network 32 (an RGB channel
 //      three: red, green and blue), at the address the remap table gives it
@@ -16,6 +16,7 @@
 // then, and the remap entries made so far stay in the table file.
 #pragma once
 
+#include "converter/DataLibrary.h"
 #include "converter/DeviceRemaps.h"
 #include "converter/Options.h"
 #include "converter/Rnd.h"
@@ -56,8 +57,9 @@ struct ConversionResult {
   std::vector<std::string> channel_lines;
 };
 
-// Converts request.source. `remaps` and `rnd` live for the whole program run.
-ConversionResult Recast(const ConversionRequest& request, DeviceRemaps& remaps, Rnd& rnd,
-                        ConversionObserver& observer);
+// Converts request.source with two File objects of `library`. `remaps` and `rnd` live for
+// the whole program run.
+ConversionResult Recast(const ConversionRequest& request, DataLibrary& library,
+                        DeviceRemaps& remaps, Rnd& rnd, ConversionObserver& observer);
 
 }  // namespace quarnel::converter

@@ -10,6 +10,7 @@
 // device_remap_nd.dat lies in the program's folder, or, when the user may not write
 // there (installed for every user), in $XDG_STATE_HOME/quarnel beside the library's
 // workspace.
+#include "converter/DataLibrary.h"
 #include "converter/FrmMain.h"
 #include "converter/Options.h"
 #include "converter/SequenceNames.h"
@@ -22,6 +23,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -100,9 +102,10 @@ int Run(int argc, char** argv) {
   std::filesystem::create_directories(table_folder, ec);
 
   platform::EventLoop loop;
+  const std::unique_ptr<converter::DataLibrary> library = converter::ProgramLibrary();
   int exit_code = 1;
   {
-    converter::FrmMain form(loop, table_folder, std::cout, std::cerr,
+    converter::FrmMain form(loop, *library, table_folder, std::cout, std::cerr,
                             platform::StandardOutputKind(), seed);
     const auto& chosen = std::get<converter::Options>(options);
     if (!form.Load()) {

@@ -28,7 +28,6 @@ struct Step {
 
 class Recorder : public DmxEventWriter {
  public:
-  Recorder() : DmxEventWriter(quarnel::dataapi::Events::Create()) {}
   void AddDMXEvent(int32_t, int32_t sample, int32_t level) override {
     steps.push_back({sample, level});
   }

@@ -19,7 +19,7 @@ struct Step {
 // Records the steps of slot 0; Kept() gives what the events keep: the first per sample.
 class Recorder : public DmxEventWriter {
  public:
-  Recorder() : DmxEventWriter(dataapi::Events::Create()) { Slot(1, 1); }
+  Recorder() { Slot(1, 1); }
   void AddDMXEvent(int32_t, int32_t sample, int32_t level) override {
     written.push_back({sample, level});
   }

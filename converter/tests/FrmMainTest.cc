@@ -29,7 +29,7 @@ TEST_F(RecastTest, WindowAsksForOneFileAfterAnother) {
   std::ostringstream out, err;
   int exit_code = -1;
   {
-    FrmMain form(loop, dir_, out, err, {false, 80});
+    FrmMain form(loop, *library_, dir_, out, err, {false, 80});
     ASSERT_TRUE(form.Load());
     form.AskForSources({}, Options());
     loop.RunFor(std::chrono::seconds(60));

@@ -29,7 +29,7 @@ Outcome RecastTest::Convert(const Show& show, const Options& options, bool bulk,
                             const std::string& name) {
   SaveShow(show, dir_ / name);
   Outcome outcome;
-  outcome.result = Recast({dir_ / name, options, bulk}, remaps_, rnd_, *this);
+  outcome.result = Recast({dir_ / name, options, bulk}, *library_, remaps_, rnd_, *this);
   outcome.events = EventsOf(outcome.result.new_name);
   return outcome;
 }

@@ -8,6 +8,7 @@
 #include "converter/tests/Shows.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ class RecastTest : public ::testing::Test, public ConversionObserver {
   std::string Bytes(const std::filesystem::path& file) const;
 
   std::filesystem::path dir_;
+  std::unique_ptr<DataLibrary> library_ = DirectLibrary();
   DeviceRemaps remaps_{""};
   Rnd rnd_;
   std::vector<std::string> statuses;
