@@ -371,7 +371,7 @@ class ComFile final : public LibraryFile {
 
 class ComLibrary final : public DataLibrary {
  public:
-  std::unique_ptr<LibraryFile> CreateFile(LibraryFileEvents events) override {
+  std::unique_ptr<LibraryFile> NewFile(LibraryFileEvents events) override {
     ComPtr<_File> file;
     const HRESULT hr = CoCreateInstance(CLSID_File, nullptr, CLSCTX_INPROC_SERVER, IID__File,
                                         reinterpret_cast<void**>(file.Put()));

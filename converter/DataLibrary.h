@@ -107,7 +107,7 @@ class DataLibrary {
   virtual ~DataLibrary() = default;
   // A new File object (with new collections) whose events go to `events` until it is
   // destroyed.
-  virtual std::unique_ptr<LibraryFile> CreateFile(LibraryFileEvents events) = 0;
+  virtual std::unique_ptr<LibraryFile> NewFile(LibraryFileEvents events) = 0;
 };
 
 // The library's C++ classes, called directly.

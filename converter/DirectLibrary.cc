@@ -136,7 +136,7 @@ class DirectFile final : public LibraryFile {
 
 class Direct final : public DataLibrary {
  public:
-  std::unique_ptr<LibraryFile> CreateFile(LibraryFileEvents events) override {
+  std::unique_ptr<LibraryFile> NewFile(LibraryFileEvents events) override {
     return std::make_unique<DirectFile>(std::move(events));
   }
 };

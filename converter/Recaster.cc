@@ -33,8 +33,8 @@ RecastRun::RecastRun(const ConversionRequest& request, DataLibrary& library,
       remaps_(remaps),
       rnd_(rnd),
       observer_(observer),
-      oOldDLS_(library.CreateFile(StatusHandlers(observer))),
-      oNewDLS_(library.CreateFile(StatusHandlers(observer))) {
+      oOldDLS_(library.NewFile(StatusHandlers(observer))),
+      oNewDLS_(library.NewFile(StatusHandlers(observer))) {
   if (request_.bulk) {
     writer_ = std::make_unique<BulkEventWriter>(oNewDLS_->Events());
   } else {

@@ -5,18 +5,25 @@
 # converted sequence NAME_DMX.dls, its report NAME_DMX.txt and the device remap table
 # each converter keeps beside itself must be alike, byte for byte.
 #
-#   converter/tests/compare-windows.sh LINUX_BIN WINDOWS_RECASTER WINE_PREFIX WORK_FOLDER
+# On Windows this is the whole way a user goes: the installed folder, PatchInstaller.exe
+# run there registering the data library, and DMXRecaster.exe converting through the
+# library's COM server. The registration is taken back at the end.
 #
-# LINUX_BIN is the Linux build's program folder (DMXRecaster, dlstool and the library).
+#   converter/tests/compare-windows.sh LINUX_BIN WINDOWS_INSTALL WINE_PREFIX WORK_FOLDER
+#
+# LINUX_BIN is the Linux build's program folder (DMXRecaster, dlstool and the library);
+# WINDOWS_INSTALL the folder that cmake --install gave for the Windows build.
 # Exit status 0 when everything matched, 1 otherwise (the differing files are named).
 set -euo pipefail
 
-(($# == 4)) || { echo "usage: $0 LINUX_BIN WINDOWS_RECASTER WINE_PREFIX WORK_FOLDER" >&2; exit 2; }
+(($# == 4)) || { echo "usage: $0 LINUX_BIN WINDOWS_INSTALL WINE_PREFIX WORK_FOLDER" >&2; exit 2; }
 linux_bin=$(realpath -m "$1")
-windows_recaster=$(realpath -m "$2")
+windows_install=$(realpath -m "$2")
 prefix=$(realpath -m "$3")
 here=$(cd "$(dirname "$0")" && pwd)
-for program in "$linux_bin/DMXRecaster" "$linux_bin/dlstool" "$windows_recaster"; do
+wine_sh="$here/../../tools/wine.sh"
+for program in "$linux_bin/DMXRecaster" "$linux_bin/dlstool" \
+               "$windows_install/DMXRecaster.exe" "$windows_install/PatchInstaller.exe"; do
   if [[ ! -f $program ]]; then
     echo "compare-windows: $program is missing: build both (tools/build.sh, tools/build.sh windows)" >&2
     exit 1
@@ -29,7 +36,8 @@ rm -rf "$work"
 # itself is its own; the Linux one finds its library beside it.
 for side in linux windows; do mkdir -p "$work/$side/program" "$work/$side/workspace"; done
 cp "$linux_bin/DMXRecaster" "$linux_bin"/libQuarnelDataAPI3.so* "$work/linux/program/"
-cp "$windows_recaster" "$work/windows/program/"
+cp -r "$windows_install/." "$work/windows/program/"
+rm -f "$work/windows/program/device_remap_nd.dat"
 
 # One show for both, saved under the same relative name (a saved file holds its name).
 cp "$here/data/recast-show.json" "$work/show.json"
@@ -41,8 +49,17 @@ options=(--ramp-resolution 52 --twinkle-density 40 --twinkle-rate 78 --shimmer-d
 (cd "$work/linux" && QUARNEL_WORKSPACE="$work/linux/workspace" \
   program/DMXRecaster "${options[@]}" >"$work/linux/out.txt")
 # Wine shows the build machine's root as drive Z:.
+windows_dll="Z:$(printf '%s' "$work/windows/program/QuarnelDataAPI3.dll" | tr / '\\')"
+trap '"$wine_sh" run "$prefix" regsvr32 /u /s "$windows_dll" >/dev/null 2>&1 || true' EXIT
+"$wine_sh" run "$prefix" "$work/windows/program/PatchInstaller.exe" </dev/null \
+  >"$work/windows/install.txt" 2>&1
+if ! grep -q '^Registering Data API\.*Success' "$work/windows/install.txt"; then
+  echo "compare-windows: PatchInstaller.exe did not register the data library:" >&2
+  cat "$work/windows/install.txt" >&2
+  exit 1
+fi
 (cd "$work/windows" && QUARNEL_WORKSPACE="Z:$work/windows/workspace" LC_ALL=C.UTF-8 \
-  "$here/../../tools/wine.sh" run "$prefix" "$work/windows/program/DMXRecaster.exe" \
+  "$wine_sh" run "$prefix" "$work/windows/program/DMXRecaster.exe" \
   "${options[@]}" >"$work/windows/out.txt")
 
 # A converted sequence holds the full name it was saved under, which differs between the

@@ -112,10 +112,7 @@ void ExpectShortcutsIn(const fs::path& folder, const fs::path& install) {
   }
 }
 
-// Disabled for now: under Wine, in the full test run, the installer started from this test
-// now and then never hands back its output (the run stops at the test's time limit); alone
-// it passes every time. Run it with --gtest_also_run_disabled_tests until that is mended.
-TEST(InstalledProgramTest, DISABLED_FinishesTheInstallationOnTheUsersSpecialFolders) {
+TEST(InstalledProgramTest, FinishesTheInstallationOnTheUsersSpecialFolders) {
   // The timer component is the product's: its registration is asked for by file name,
   // and whatever lies there (or nothing) decides the line.
   struct Case {

@@ -2,6 +2,7 @@
 #include "platform/process/CommandLine_win.h"
 #include "platform/tests/TestSystem.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -25,10 +26,40 @@ bool TakesFiles(const fs::path& folder) {
   return true;
 }
 
-void ReadAll(HANDLE pipe, std::string& into) {
+// What lies in `pipe` now; false once its write ends are all closed.
+bool ReadWaiting(HANDLE pipe, std::string& into) {
+  DWORD waiting = 0;
+  if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr)) return false;
   char buf[4096];
-  DWORD n = 0;
-  while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n > 0) into.append(buf, n);
+  while (waiting > 0) {
+    DWORD n = 0;
+    if (!ReadFile(pipe, buf, std::min<DWORD>(waiting, sizeof buf), &n, nullptr) || n == 0) {
+      return false;
+    }
+    into.append(buf, n);
+    waiting -= n;
+  }
+  return true;
+}
+
+// Reads the program's output until it has ended and its pipes are empty. Its pipes may
+// never close: a process it started can hold their write ends for longer (Wine starts
+// its desktop process from the first program that makes a window, and that stays), so
+// the end of the program, not of its pipes, ends the reading.
+void ReadUntilEnded(HANDLE process, HANDLE out, std::string& out_text, HANDLE err,
+                    std::string& err_text) {
+  bool out_open = true, err_open = true;
+  for (;;) {
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    const size_t before = out_text.size() + err_text.size();
+    if (out_open) out_open = ReadWaiting(out, out_text);
+    if (err_open) err_open = ReadWaiting(err, err_text);
+    // Everything it wrote before it ended is in the pipes by then.
+    if ((ended && out_text.size() + err_text.size() == before) || (!out_open && !err_open)) {
+      return;
+    }
+    if (out_text.size() + err_text.size() == before) WaitForSingleObject(process, 5);
+  }
 }
 
 }  // namespace
@@ -114,9 +145,7 @@ ToolRun RunTool(const fs::path& program, const std::vector<std::string>& args,
     run.err = "the program could not be started: " + SystemErrorText(start_error);
     return run;
   }
-  std::thread errors([&] { ReadAll(err_read, run.err); });
-  ReadAll(out_read, run.out);
-  errors.join();
+  ReadUntilEnded(process.hProcess, out_read, run.out, err_read, run.err);
   CloseHandle(out_read);
   CloseHandle(err_read);
   WaitForSingleObject(process.hProcess, INFINITE);
