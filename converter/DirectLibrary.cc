@@ -66,8 +66,7 @@ class DirectEvents final : public LibraryEvents {
 
 class DirectFile final : public LibraryFile {
  public:
-  explicit DirectFile(LibraryFileEvents events)
-      : file_(dataapi::File::Create()) {
+  explicit DirectFile(LibraryFileEvents events) : file_(dataapi::File::Create()) {
     auto sink = MakeRef<dataapi::FileEventHandlers>();
     if (events.status_change) {
       sink->on_status_change = [h = events.status_change](std::u16string& text) { h(text); };
@@ -87,10 +86,18 @@ class DirectFile final : public LibraryFile {
   }
   StoredValues Stored() override {
     const dataapi::File& f = *file_;
-    return {f.AlternateMediaFile(), f.Author(), f.AVFile(),   f.EditCount(),
-            f.Height(),             f.ImageBrightness(),      f.Left(),
-            f.Length(),             f.Picture(),              f.Title(),
-            f.Top(),                f.Width()};
+    return {f.AlternateMediaFile(),
+            f.Author(),
+            f.AVFile(),
+            f.EditCount(),
+            f.Height(),
+            f.ImageBrightness(),
+            f.Left(),
+            f.Length(),
+            f.Picture(),
+            f.Title(),
+            f.Top(),
+            f.Width()};
   }
   void SetStored(const StoredValues& v) override {
     dataapi::File& f = *file_;

@@ -17,8 +17,8 @@ namespace quarnel::converter {
 
 class RecastRun {
  public:
-  RecastRun(const ConversionRequest& request, DataLibrary& library, DeviceRemaps& remaps,
-            Rnd& rnd, ConversionObserver& observer);
+  RecastRun(const ConversionRequest& request, DataLibrary& library, DeviceRemaps& remaps, Rnd& rnd,
+            ConversionObserver& observer);
   RecastRun(const RecastRun&) = delete;
   RecastRun& operator=(const RecastRun&) = delete;
 

@@ -27,8 +27,8 @@ ConversionResult Recast(const ConversionRequest& request, DataLibrary& library,
   return RecastRun(request, library, remaps, rnd, observer).Run();
 }
 
-RecastRun::RecastRun(const ConversionRequest& request, DataLibrary& library,
-                     DeviceRemaps& remaps, Rnd& rnd, ConversionObserver& observer)
+RecastRun::RecastRun(const ConversionRequest& request, DataLibrary& library, DeviceRemaps& remaps,
+                     Rnd& rnd, ConversionObserver& observer)
     : request_(request),
       remaps_(remaps),
       rnd_(rnd),

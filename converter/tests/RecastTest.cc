@@ -165,8 +165,10 @@ TEST_F(RecastTest, FailuresSaveNothingAndKeepTheSource) {
   EXPECT_EQ(reloaded.Entry(1, 1), 2);  // the entry made before the failure stays
 
   const std::string source = Bytes(dir_ / "Show.dls");
-  EXPECT_THROW(Recast({dir_ / "Missing.dls", {}, true}, *library_, remaps_, rnd_, *this), quarnel::Error);
-  EXPECT_THROW(Recast({dir_ / "Show.dls.bak", {}, true}, *library_, remaps_, rnd_, *this), ConversionError);
+  EXPECT_THROW(Recast({dir_ / "Missing.dls", {}, true}, *library_, remaps_, rnd_, *this),
+               quarnel::Error);
+  EXPECT_THROW(Recast({dir_ / "Show.dls.bak", {}, true}, *library_, remaps_, rnd_, *this),
+               ConversionError);
   EXPECT_EQ(Bytes(dir_ / "Show.dls"), source);
 
   // Upper-case extension, and a folder whose name holds ".dls".

@@ -5,9 +5,10 @@
 # converted sequence NAME_DMX.dls, its report NAME_DMX.txt and the device remap table
 # each converter keeps beside itself must be alike, byte for byte.
 #
-# On Windows this is the whole way a user goes: the installed folder, PatchInstaller.exe
-# run there registering the data library, and DMXRecaster.exe converting through the
-# library's COM server. The registration is taken back at the end.
+# On Windows this is the whole way a user goes: the installed folder, DMXRecaster.exe
+# asking for the installer while the library is not registered, PatchInstaller.exe run
+# there registering it, and DMXRecaster.exe converting through the library's COM server.
+# The registration is taken back at the end.
 #
 #   converter/tests/compare-windows.sh LINUX_BIN WINDOWS_INSTALL WINE_PREFIX WORK_FOLDER
 #
@@ -50,6 +51,18 @@ options=(--ramp-resolution 52 --twinkle-density 40 --twinkle-rate 78 --shimmer-d
   program/DMXRecaster "${options[@]}" >"$work/linux/out.txt")
 # Wine shows the build machine's root as drive Z:.
 windows_dll="Z:$(printf '%s' "$work/windows/program/QuarnelDataAPI3.dll" | tr / '\\')"
+# Before the installer has run, the converter says what to do and converts nothing.
+status=0
+(cd "$work/windows" && QUARNEL_WORKSPACE="Z:$work/windows/workspace" \
+  "$wine_sh" run "$prefix" "$work/windows/program/DMXRecaster.exe" Show.dls \
+  >"$work/windows/unregistered.txt" 2>&1) || status=$?
+if ((status != 1)) ||
+   ! grep -q 'the data library is not registered: run PatchInstaller.exe' "$work/windows/unregistered.txt" ||
+   [[ -e $work/windows/Show_DMX.dls ]]; then
+  echo "compare-windows: without registration DMXRecaster.exe ended with $status and said:" >&2
+  cat "$work/windows/unregistered.txt" >&2
+  exit 1
+fi
 trap '"$wine_sh" run "$prefix" regsvr32 /u /s "$windows_dll" >/dev/null 2>&1 || true' EXIT
 "$wine_sh" run "$prefix" "$work/windows/program/PatchInstaller.exe" </dev/null \
   >"$work/windows/install.txt" 2>&1
