@@ -1,10 +1,10 @@
 # Helpers that keep the per-module CMakeLists short and alike.
 
 # quarnel_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [SERIAL]
-#              [FIXTURES <fixtures...>] [AFTER <tests...>])
+#              [FIXTURES <fixture>] [AFTER <tests...>])
 # A GoogleTest program whose tests CTest runs one by one. SERIAL marks tests that bind
 # fixed ports or measure time, so CTest never runs two of them at once. FIXTURES names
-# CTest fixtures (tests that set something up) the tests need first; AFTER names tests
+# the CTest fixture (a test that sets something up) the tests need first; AFTER names tests
 # that must have ended before these start, when both run.
 function(quarnel_test name)
   if(NOT QUARNEL_BUILD_TESTS)
@@ -21,7 +21,13 @@ function(quarnel_test name)
     list(APPEND props RESOURCE_LOCK quarnel_serial)
   endif()
   if(T_FIXTURES)
-    list(APPEND props FIXTURES_REQUIRED "${T_FIXTURES}")
+    # The discovered tests' properties cannot carry a list: a second fixture would be
+    # dropped without a word. A test needing more names one whose set-up needs the rest.
+    list(LENGTH T_FIXTURES fixture_count)
+    if(fixture_count GREATER 1)
+      message(FATAL_ERROR "quarnel_test(${name}): one fixture only (given: ${T_FIXTURES})")
+    endif()
+    list(APPEND props FIXTURES_REQUIRED ${T_FIXTURES})
   endif()
   if(T_AFTER)
     list(APPEND props DEPENDS "${T_AFTER}")
