@@ -1,11 +1,11 @@
 #include "tools/dmxsend/UdpSender.h"
 
+#include "platform/base/Pause.h"
 #include "platform/sockets/Ipv4.h"
 #include "platform/sockets/PrimaryAddress.h"
 #include "platform/sockets/SocketErrors.h"
 
 #include <chrono>
-#include <thread>
 
 namespace quarnel::dmxsend {
 
@@ -35,7 +35,7 @@ bool UdpSender::Send(uint16_t port, std::span<const uint8_t> bytes) {
   // The socket does not block: a full send buffer is waited out for a while, as a blocking
   // send would, but never for long.
   for (int wait = 0; error == platform::kWsaEWouldBlock && wait < 1000; ++wait) {
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    platform::PauseFor(std::chrono::microseconds(200));
     error = socket_.SendTo(bytes.data(), bytes.size(), {address_be_, port}, sent);
   }
   if (error == 0 && sent == bytes.size()) return true;

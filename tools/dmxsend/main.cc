@@ -4,6 +4,7 @@
 //   dmxsend test 5                       light channel 5 for testing; "test 0" ends it
 //   dmxsend shutdown                     stop the server
 //   dmxsend stream --rate 40 --seconds 10 [--chase] [levels...]
+#include "platform/base/Pause.h"
 #include "platform/base/ProgramMain.h"
 #include "tools/dmxsend/Datagrams.h"
 #include "tools/dmxsend/UdpSender.h"
@@ -12,7 +13,6 @@
 #include <cmath>
 #include <iostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -43,7 +43,7 @@ int Stream(UdpSender& sender, const Levels& base, double rate, double seconds, b
   const auto start = Clock::now();
   long failed = 0;
   for (long i = 0; i < count; ++i) {
-    std::this_thread::sleep_until(start + period * i);
+    quarnel::platform::PauseUntil(start + period * i);
     Levels levels = base;
     if (chase) levels[static_cast<size_t>(i % 512)] = 255;
     if (!sender.Send(kDataPort, FrameDatagram(levels))) ++failed;
