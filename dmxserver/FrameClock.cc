@@ -3,6 +3,9 @@
 #include <chrono>
 
 namespace quarnel::dmx {
+namespace {
+constexpr auto kTickPatience = std::chrono::milliseconds(2);
+}  // namespace
 
 FrameClock::FrameClock(platform::EventLoop& loop) : loop_(loop) {}
 
@@ -30,8 +33,9 @@ void FrameClock::SetEnabled(const std::string& key, bool enabled) {
   }
   t.running = loop_.RunEvery(std::chrono::milliseconds(t.interval_ms), [this, key] {
     // The tick waits behind the messages already queued, the sockets' news among them,
-    // so that a tick that falls due late works with everything that arrived before it.
-    loop_.Post([this, key, alive = std::weak_ptr<int>(alive_)] {
+    // so that a tick that falls due late works with everything that arrived before it;
+    // but only briefly: under a flood on a slow machine the frames keep their clock.
+    loop_.PostWithin(kTickPatience, [this, key, alive = std::weak_ptr<int>(alive_)] {
       if (alive.expired() || !Enabled(key)) return;
       auto handler = handler_;
       if (handler) handler(key);

@@ -7,25 +7,32 @@
 #include "platform/sockets/SocketErrors.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace quarnel::net {
 namespace {
 // Received bytes held for the program before reading pauses: past this the peer waits
 // (the network's flow control holds it back) until GetData makes room.
 constexpr size_t kReceiveLimit = size_t{64} << 20;
-// Datagrams handled per read notification at most.
+// Datagrams handled per read notification at most, and the time they may take: where
+// each socket call is slow (a machine too busy to answer the program at once), a few
+// datagrams already fill it.
 constexpr int kDatagramsPerNotification = 16;
+constexpr auto kTimePerNotification = std::chrono::milliseconds(2);
 }  // namespace
 
 // --- Read events
 
 void UniSock::OnReadUdp() {
   const uint64_t serial = socket_serial_;
+  const auto end = std::chrono::steady_clock::now() + kTimePerNotification;
   // Each turn raises DataArrival for the datagram at the head of the queue. A datagram
   // behind gets its own event at once, so a program that was busy catches up in one go;
-  // the bound leaves timers and other sockets their turn under a flood (a read re-armed
+  // the bounds leave timers and other sockets their turn under a flood (a read re-armed
   // the notification for the rest).
-  for (int turn = 0; turn < kDatagramsPerNotification; ++turn) {
+  for (int turn = 0;
+       turn < kDatagramsPerNotification && (turn == 0 || std::chrono::steady_clock::now() < end);
+       ++turn) {
     const uint64_t taken = datagrams_taken_;
     uint32_t waiting = 0;
     if (socket_.AvailableBytes(waiting) != 0 || waiting == 0) {

@@ -31,6 +31,32 @@ uint64_t EventLoop::MissedTicks(TimerId id) const { return timers_.MissedTicks(i
 
 void EventLoop::Post(Callback message) { posted_.push_back(std::move(message)); }
 
+namespace {
+// Runs a message shared by two queues once: the first turn takes it.
+void TakeAndRun(const std::shared_ptr<EventLoop::Callback>& message) {
+  EventLoop::Callback taken = std::move(*message);
+  *message = nullptr;
+  if (taken) taken();
+}
+}  // namespace
+
+void EventLoop::PostWithin(Duration patience, Callback message) {
+  auto shared = std::make_shared<Callback>(std::move(message));
+  patient_.push_back({Now() + patience, shared});
+  posted_.push_back([shared] { TakeAndRun(shared); });
+}
+
+void EventLoop::RunOverdue() {
+  // Front first: those that ran in their turn are dropped, the first still waiting decides.
+  while (!patient_.empty()) {
+    Patient& front = patient_.front();
+    if (*front.message && front.latest > Now()) return;
+    std::shared_ptr<Callback> message = std::move(front.message);
+    patient_.pop_front();
+    TakeAndRun(message);
+  }
+}
+
 std::shared_ptr<LoopPoster> EventLoop::ThreadPoster() { return cross_thread_; }
 
 void EventLoop::TakeCrossThread() {
@@ -87,13 +113,19 @@ void EventLoop::RunDueTimers() {
 
 void EventLoop::RunPosted() {
   // Only the messages queued so far: ones posted by these handlers wait for the next round,
-  // so a handler that keeps posting cannot starve descriptors and timers.
+  // so a handler that keeps posting cannot starve descriptors and timers. And only until a
+  // timer falls due: a long queue of slow messages (a flood of datagrams on a busy
+  // machine) must not hold back the frame clock; the rest follow the timer.
+  const std::optional<TimePoint> due = timers_.NextDeadline();
   size_t count = posted_.size();
   for (size_t i = 0; i < count && !posted_.empty(); ++i) {
     Callback message = std::move(posted_.front());
     posted_.pop_front();
     message();
+    RunOverdue();
+    if (due && Now() >= *due) break;
   }
+  RunOverdue();
 }
 
 }  // namespace quarnel::platform

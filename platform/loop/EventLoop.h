@@ -92,6 +92,9 @@ class EventLoop {
   // --- Messages
   // Queues a message; messages run in the order posted, after the current handler.
   void Post(Callback message);
+  // Queues a message that waits behind those queued before it, but not for longer than
+  // `patience`: when they take longer, it runs next, before the rest of them.
+  void PostWithin(Duration patience, Callback message);
   // A poster for other threads; it keeps working (dropping messages) after the loop is gone.
   std::shared_ptr<LoopPoster> ThreadPoster();
 
@@ -126,6 +129,8 @@ class EventLoop {
   void Wait(std::optional<TimePoint> wake, bool poll);
   void RunDueTimers();
   void RunPosted();
+  // Runs the messages posted within a patience that has run out, in the order posted.
+  void RunOverdue();
   void TakeCrossThread();
   // Posts a message calling the quit handler set now, if it is still set by then.
   void PostQuitSignal(int signal);
@@ -133,6 +138,13 @@ class EventLoop {
   std::unique_ptr<System> system_;
   TimerQueue timers_;
   std::deque<Callback> posted_;
+  // The messages posted with a patience, also queued in posted_; whichever turn comes
+  // first runs one and empties it.
+  struct Patient {
+    TimePoint latest;
+    std::shared_ptr<Callback> message;
+  };
+  std::deque<Patient> patient_;
   std::shared_ptr<CrossThreadQueue> cross_thread_;
   // The current quit-signal handler; messages for a replaced one are dropped.
   std::shared_ptr<std::function<void(int)>> quit_handler_;

@@ -77,7 +77,8 @@ struct EventLoop::System {
   void ArmTimer(std::optional<TimePoint> deadline);
   // Readiness of every watched socket now, without waiting.
   std::vector<std::pair<WatchId, uint32_t>> ReadyNow();
-  void Pump();
+  // Dispatches the messages queued now, up to the moment `due` (the next timer's).
+  void Pump(std::optional<TimePoint> due);
 
   EventLoop& loop;
   HWND window = nullptr;
@@ -272,10 +273,12 @@ std::vector<std::pair<WatchId, uint32_t>> EventLoop::System::ReadyNow() {
   return ready;
 }
 
-void EventLoop::System::Pump() {
+void EventLoop::System::Pump(std::optional<TimePoint> due) {
   MSG message;
-  // Bounded to what is queued now, so that a window that keeps posting cannot starve the
-  // loop's timers and sockets.
+  // Bounded in count, so that a window that keeps posting cannot starve the loop's timers
+  // and sockets; and in time: once a timer is due it runs first, the rest of the queue
+  // after it. A flood of socket notifications, each a few calls into the system, must
+  // not hold back the frame clock.
   for (int i = 0; i < 1000 && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
     if (message.message == WM_QUIT) {
       loop.Quit();
@@ -283,6 +286,7 @@ void EventLoop::System::Pump() {
     }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
+    if (due && Now() >= *due) break;
   }
 }
 
@@ -297,10 +301,10 @@ void EventLoop::Wait(std::optional<TimePoint> wake, bool poll) {
     DWORD result =
         ::MsgWaitForMultipleObjectsEx(2, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (result == WAIT_FAILED) Fail("the message loop cannot wait");
-    system.Pump();
+    system.Pump(wake);
     ready = system.ReadyNow();
   } else {
-    system.Pump();
+    system.Pump(wake);
   }
   for (const auto& [id, bits] : ready) {
     // The watch may have gone (or changed) by a handler that ran earlier in this round.

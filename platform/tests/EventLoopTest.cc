@@ -33,6 +33,44 @@ TEST(EventLoopTest, PostedMessagesRunInOrderAndRepostsWaitForTheNextRound) {
   EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));
 }
 
+// A message posted with a patience waits behind slow ones only until it runs out; timers
+// falling due stop the queue too, and what is left runs after them, in order.
+TEST(EventLoopTest, PatientMessagesAndDueTimersGoBeforeSlowQueuedMessages) {
+  struct Row {
+    milliseconds patience;
+    bool timer;
+    std::vector<std::string> first_round;
+    std::vector<std::string> after;
+  };
+  const Row rows[] = {
+      {milliseconds(1000), false, {"slow1", "slow2", "quick", "patient"}, {}},
+      {milliseconds(1), false, {"slow1", "patient", "slow2", "quick"}, {}},
+      {milliseconds(1000), true, {"slow1"}, {"timer", "slow2", "quick", "patient"}},
+  };
+  for (const Row& row : rows) {
+    EventLoop loop;
+    std::vector<std::string> log;
+    auto slow = [&](const char* name) {
+      return [&log, name] {
+        log.push_back(name);
+        std::this_thread::sleep_for(milliseconds(5));
+      };
+    };
+    if (row.timer) loop.RunAfter(milliseconds(1), [&] { log.push_back("timer"); });
+    loop.Post(slow("slow1"));
+    loop.Post(slow("slow2"));
+    loop.Post([&] { log.push_back("quick"); });
+    loop.PostWithin(row.patience, [&] { log.push_back("patient"); });
+    loop.RunOnce(loop.Now());
+    EXPECT_EQ(log, row.first_round) << row.patience.count() << " ms, timer " << row.timer;
+    log.clear();
+    for (int round = 0; round < 10 && log.size() < row.after.size(); ++round) {
+      loop.RunOnce(loop.Now());
+    }
+    EXPECT_EQ(log, row.after) << row.patience.count() << " ms, timer " << row.timer;
+  }
+}
+
 TEST(EventLoopTest, MessagesFromOtherThreadsArriveInOrderOnTheLoopThread) {
   EventLoop loop;
   std::vector<int> received;
