@@ -112,13 +112,7 @@ void ExpectShortcutsIn(const fs::path& folder, const fs::path& install) {
   }
 }
 
-// Disabled in the full run for now: under Wine the installer started from this test now
-// and then never handed back its output. Its reading now ends when the program ends (a
-// process the program started may hold its pipes open), and it passes alone; it stays
-// out of the full run until that run has shown it passing. Run it with
-// --gtest_also_run_disabled_tests. PatchInstaller.exe registering the library is tested
-// in every run by windows_linux_same_recast.
-TEST(InstalledProgramTest, DISABLED_FinishesTheInstallationOnTheUsersSpecialFolders) {
+TEST(InstalledProgramTest, FinishesTheInstallationOnTheUsersSpecialFolders) {
   // The timer component is the product's: its registration is asked for by file name,
   // and whatever lies there (or nothing) decides the line.
   struct Case {
